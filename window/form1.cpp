@@ -1,0 +1,120 @@
+#include "form1.h"
+
+#include "errorreport.h"
+#include "keyprompt.h"
+#include "module1.h"
+#include "textfield.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+template<typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : Form1(AskKeyWithDialog, ShowErrorBox, parent)
+{
+}
+
+Form1::Form1(KeyPrompt prompt, ErrorReport report, QWidget *parent)
+    : QWidget(parent)
+    , m_prompt(std::move(prompt))
+    , m_report(std::move(report))
+    , m_label1(named(new QLabel(QStringLiteral("Codigo sin codificar"), this), "Label1"))
+    , m_text1(named(new TextField(this), "Text1"))
+    , m_command1(named(new QPushButton(QStringLiteral("Encriptar =>"), this), "Command1"))
+    , m_command2(named(new QPushButton(QStringLiteral("<= Desenciptar "), this), "Command2"))
+    , m_command3(named(new QPushButton(QStringLiteral("Limpiar"), this), "Command3"))
+    , m_command4(named(new QPushButton(QStringLiteral("Cambiar Clave"), this), "Command4"))
+    , m_label2(named(new QLabel(QStringLiteral("Codigo codificado"), this), "Label2"))
+    , m_text3(named(new TextField(this), "Text3"))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Zentolar"));
+    setFixedSize(486, 214);
+
+    m_label1->setGeometry(16, 8, 169, 17);
+    m_text1->setGeometry(16, 32, 169, 169);
+    m_command1->setGeometry(192, 32, 97, 25);
+    m_command2->setGeometry(192, 80, 97, 25);
+    m_command3->setGeometry(192, 128, 97, 25);
+    m_command4->setGeometry(192, 176, 97, 25);
+    m_label2->setGeometry(296, 8, 169, 17);
+    m_text3->setGeometry(296, 32, 169, 169);
+    m_label1->setAlignment(Qt::AlignCenter);
+    m_label2->setAlignment(Qt::AlignCenter);
+
+    bind(m_command1, &Form1::OnEncrypt);
+    bind(m_command2, &Form1::OnDecrypt);
+    bind(m_command3, &Form1::OnClear);
+    bind(m_command4, &Form1::OnChangeKey);
+}
+
+void Form1::setVisible(bool visible)
+{
+    // The key is asked for before the window first appears.
+    if (visible && !m_loaded) {
+        m_loaded = true;
+        run(&Form1::OnWindowLoad);
+    }
+    QWidget::setVisible(visible);
+}
+
+void Form1::OnWindowLoad()
+{
+    AskForKey();
+}
+
+void Form1::OnEncrypt()
+{
+    Module1::PlainText = m_text1->text();
+    Module1::ResultText = Module1::EncryptText(Module1::PlainText, Module1::CipherKey);
+    m_text3->setText(Module1::ResultText);
+}
+
+void Form1::OnDecrypt()
+{
+    Module1::CipherText = m_text3->text();
+    Module1::ResultText = Module1::DecryptText(Module1::CipherText, Module1::CipherKey);
+    m_text1->setText(Module1::ResultText);
+}
+
+void Form1::OnClear()
+{
+    m_text1->setText(QString());
+    m_text3->setText(QString());
+    Module1::ResultText.clear();
+}
+
+void Form1::OnChangeKey()
+{
+    Module1::CipherKey.clear();
+    AskForKey();
+}
+
+void Form1::AskForKey()
+{
+    Module1::CipherKey = m_prompt(this);
+}
+
+void Form1::bind(QPushButton *button, void (Form1::*action)())
+{
+    connect(button, &QPushButton::clicked, this, [this, action] { run(action); });
+}
+
+void Form1::run(void (Form1::*action)())
+{
+    // Failures end the action here and are told to the user; they never reach the event loop.
+    try {
+        (this->*action)();
+    } catch (...) {
+        m_report(this, ErrorMessage(std::current_exception()));
+    }
+}
