@@ -1,0 +1,216 @@
+#include "module1.h"
+#include "textfield.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+
+namespace {
+
+QString allCodes()
+{
+    QString text;
+    for (int code = 0; code < 256; ++code)
+        text += Module1::CodeToChar(std::uint8_t(code));
+    return text;
+}
+
+void type(QWidget *widget, const QString &typed)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+    QApplication::sendEvent(widget, &press);
+}
+
+} // namespace
+
+class TestTextField : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void setTextReadsBackUnchanged_data();
+    void setTextReadsBackUnchanged();
+    void randomTextsRichInControlCodesReadBack();
+    void controlCodesAreShownAsPictures();
+
+    void typedCharactersOutsideTheCodePageBecomeQuestionMarks();
+    void inputMethodTextIsBroughtIntoTheCodePage();
+    void enterTypesALineBreak();
+    void pastedPlainTextKeepsItsLines_data();
+    void pastedPlainTextKeepsItsLines();
+    void copyAndPasteReproduceTheExactText();
+    void pasteCanBeUndone();
+    void longLinesWrapWithoutAHorizontalScrollBar();
+};
+
+void TestTextField::setTextReadsBackUnchanged_data()
+{
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("the empty text") << QString();
+    QTest::newRow("every code in order") << allCodes();
+    QTest::newRow("NUL first, in the middle and last") << QStringLiteral("\0a\0b\0");
+    QTest::newRow("only NULs") << QString(5, QChar(0));
+    QTest::newRow("a lone CR") << QStringLiteral("a\rb");
+    QTest::newRow("a lone LF") << QStringLiteral("a\nb");
+    QTest::newRow("CR LF") << QStringLiteral("a\r\nb");
+    QTest::newRow("CR CR LF") << QStringLiteral("a\r\r\nb");
+    QTest::newRow("CR LF LF") << QStringLiteral("a\r\n\nb");
+    QTest::newRow("LF CR") << QStringLiteral("\n\r");
+    QTest::newRow("empty lines and a final line break") << QStringLiteral("\r\n\r\nfin\r\n");
+    QTest::newRow("a lone CR at the end") << QStringLiteral("fin\r");
+    QTest::newRow("DEL and the five undefined codes") << QStringLiteral("\x7f\u0081\u008d\u008f\u0090\u009d");
+    QTest::newRow("no-break spaces and a soft hyphen") << QStringLiteral("\u00a0 \u00a0\u00ad");
+    QTest::newRow("tabs") << QStringLiteral("\ta\t\t");
+    QTest::newRow("32766 codes") << allCodes().repeated(128).left(Module1::MaxTextLength);
+}
+
+void TestTextField::setTextReadsBackUnchanged()
+{
+    QFETCH(QString, text);
+    TextField field;
+    field.setText(text);
+    QCOMPARE(field.text(), text);
+}
+
+void TestTextField::randomTextsRichInControlCodesReadBack()
+{
+    const QString rich = QStringLiteral("\r\n\r\n\0\t\x7f\u0081\u009d\u00a0");
+    QRandomGenerator random(5);
+    TextField field;
+    for (int round = 0; round < 300; ++round) {
+        QString text;
+        const int length = random.bounded(60);
+        for (int i = 0; i < length; ++i) {
+            text += random.bounded(2) ? rich.at(random.bounded(rich.size()))
+                                      : Module1::CodeToChar(std::uint8_t(random.bounded(256)));
+        }
+        field.setText(text);
+        QCOMPARE(field.text(), text);
+    }
+}
+
+void TestTextField::controlCodesAreShownAsPictures()
+{
+    TextField field;
+    field.setText(QStringLiteral("a\0b\rc\r\nd"));
+    QCOMPARE(field.toPlainText(), QStringLiteral("a␀b␍c\nd"));
+    QCOMPARE(field.blockCount(), 2);
+}
+
+void TestTextField::typedCharactersOutsideTheCodePageBecomeQuestionMarks()
+{
+    TextField field;
+    type(&field, QStringLiteral("a"));
+    type(&field, QStringLiteral("ñ"));
+    type(&field, QStringLiteral("中"));
+    type(&field, QStringLiteral("😀"));
+    type(&field, QStringLiteral("€"));
+    QCOMPARE(field.text(), QStringLiteral("añ???€"));
+    QCOMPARE(field.toPlainText(), QStringLiteral("añ???€"));
+}
+
+void TestTextField::inputMethodTextIsBroughtIntoTheCodePage()
+{
+    TextField field;
+    QInputMethodEvent event;
+    event.setCommitString(QStringLiteral("日本é"));
+    QApplication::sendEvent(&field, &event);
+    QCOMPARE(field.text(), QStringLiteral("??é"));
+}
+
+void TestTextField::enterTypesALineBreak()
+{
+    TextField field;
+    field.setText(QStringLiteral("uno"));
+    field.moveCursor(QTextCursor::End);
+    QTest::keyClick(&field, Qt::Key_Return);
+    QTest::keyClicks(&field, QStringLiteral("dos"));
+    QCOMPARE(field.text(), QStringLiteral("uno\r\ndos"));
+}
+
+void TestTextField::pastedPlainTextKeepsItsLines_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("LF line breaks") << QStringLiteral("uno\ndos\n") << QStringLiteral("uno\r\ndos\r\n");
+    QTest::newRow("CR LF line breaks") << QStringLiteral("uno\r\ndos") << QStringLiteral("uno\r\ndos");
+    QTest::newRow("a tab stays a tab") << QStringLiteral("a\tb") << QStringLiteral("a\tb");
+    QTest::newRow("characters outside the code page become ?")
+        << QStringLiteral("Ωmega") << QStringLiteral("?mega");
+    QTest::newRow("a pasted control picture gives its code")
+        << QStringLiteral("x␀y") << QStringLiteral("x\0y");
+}
+
+void TestTextField::pastedPlainTextKeepsItsLines()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, text);
+
+    TextField field;
+    QApplication::clipboard()->setText(pasted);
+    field.paste();
+    QCOMPARE(field.text(), text);
+}
+
+void TestTextField::copyAndPasteReproduceTheExactText()
+{
+    const QString text = allCodes() + QStringLiteral("\r\n\r\r\n\n\0fin");
+    TextField source;
+    source.setText(text);
+    source.selectAll();
+    source.copy();
+
+    const QString onClipboard = QApplication::clipboard()->text();
+    QVERIFY(!onClipboard.isEmpty());
+    QVERIFY(!onClipboard.contains(QChar(0)));
+
+    // Into another field, and into one that already holds text, at its cursor.
+    TextField other;
+    other.paste();
+    QCOMPARE(other.text(), text);
+
+    TextField third;
+    third.setText(QStringLiteral("[]"));
+    third.moveCursor(QTextCursor::Start);
+    third.moveCursor(QTextCursor::NextCharacter);
+    third.paste();
+    QCOMPARE(third.text(), QStringLiteral("[") + text + QStringLiteral("]"));
+}
+
+void TestTextField::pasteCanBeUndone()
+{
+    TextField field;
+    field.setText(QStringLiteral("antes"));
+    field.moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(QStringLiteral(" y después"));
+    field.paste();
+    QCOMPARE(field.text(), QStringLiteral("antes y después"));
+    field.undo();
+    QCOMPARE(field.text(), QStringLiteral("antes"));
+}
+
+void TestTextField::longLinesWrapWithoutAHorizontalScrollBar()
+{
+    TextField field;
+    field.resize(169, 169);
+    field.show();
+    field.setText(QString(2000, QChar(u'a')));
+    QVERIFY(QTest::qWaitForWindowExposed(&field));
+
+    QVERIFY(!field.horizontalScrollBar()->isVisible());
+    QVERIFY(field.verticalScrollBar()->isVisible());
+    QVERIFY(field.verticalScrollBar()->maximum() > 0);
+    QVERIFY(field.document()->firstBlock().layout()->lineCount() > 1);
+    QCOMPARE(field.text().size(), 2000); // wrapping adds nothing to the text
+}
+
+QTEST_MAIN(TestTextField)
+#include "tst_textfield.moc"
