@@ -47,7 +47,21 @@ private slots:
     void copyAndPasteReproduceTheExactText();
     void pasteCanBeUndone();
     void longLinesWrapWithoutAHorizontalScrollBar();
+
+    void longLinesAreHeldInPiecesAndReadBackWhole_data();
+    void longLinesAreHeldInPiecesAndReadBackWhole();
+    void editingNextToASoftBreak_data();
+    void editingNextToASoftBreak();
+    void copyAcrossASoftBreakHasNoLineBreak();
 };
+
+// Puts the cursor at offset within block number block.
+void placeCursor(TextField &field, int block, int offset)
+{
+    QTextCursor cursor(field.document()->findBlockByNumber(block));
+    cursor.setPosition(cursor.position() + offset);
+    field.setTextCursor(cursor);
+}
 
 void TestTextField::setTextReadsBackUnchanged_data()
 {
@@ -210,6 +224,102 @@ void TestTextField::longLinesWrapWithoutAHorizontalScrollBar()
     QVERIFY(field.verticalScrollBar()->maximum() > 0);
     QVERIFY(field.document()->firstBlock().layout()->lineCount() > 1);
     QCOMPARE(field.text().size(), 2000); // wrapping adds nothing to the text
+}
+
+void TestTextField::longLinesAreHeldInPiecesAndReadBackWhole_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("blocks");
+
+    const qsizetype piece = TextField::PieceLength;
+    QTest::newRow("a line of one piece") << QString(piece, QChar(u'x')) << 1;
+    QTest::newRow("a line one character longer than a piece") << QString(piece + 1, QChar(u'x')) << 2;
+    QTest::newRow("a line of letters without blanks") << QString(5 * piece, QChar(u'x')) << 5;
+    QTest::newRow("prose, cut after blanks") << QStringLiteral("palabra ").repeated(piece) << 8;
+    QTest::newRow("a long line between two short ones")
+        << QStringLiteral("uno\r\n") + QString(3 * piece, QChar(u'x')) + QStringLiteral("\r\ntres") << 5;
+    QTest::newRow("every code, the longest text")
+        << allCodes().repeated(128).left(Module1::MaxTextLength) << -1;
+}
+
+void TestTextField::longLinesAreHeldInPiecesAndReadBackWhole()
+{
+    QFETCH(QString, text);
+    QFETCH(int, blocks);
+
+    TextField field;
+    field.setText(text);
+    if (blocks > 0)
+        QCOMPARE(field.blockCount(), blocks);
+    QCOMPARE(field.text(), text);
+
+    field.selectAll();
+    field.copy();
+    TextField other;
+    other.paste();
+    QCOMPARE(other.text(), text);
+}
+
+void TestTextField::editingNextToASoftBreak_data()
+{
+    QTest::addColumn<int>("block");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("tail"); // the text after all but 8 characters of the first piece
+
+    // The first piece holds a's only, the second piece ten b's.
+    QTest::newRow("Backspace after a soft break deletes the character before it")
+        << 1 << 0 << int(Qt::Key_Backspace) << QStringLiteral("aaaaaaabbbbbbbbbb");
+    QTest::newRow("Delete before a soft break deletes the character after it")
+        << 0 << int(TextField::PieceLength) << int(Qt::Key_Delete) << QStringLiteral("aaaaaaaabbbbbbbbb");
+    QTest::newRow("Enter after a soft break is a line break there")
+        << 1 << 0 << int(Qt::Key_Return) << QStringLiteral("aaaaaaaa\r\nbbbbbbbbbb");
+    QTest::newRow("Enter inside the second piece is a line break there")
+        << 1 << 3 << int(Qt::Key_Enter) << QStringLiteral("aaaaaaaabbb\r\nbbbbbbb");
+    QTest::newRow("Backspace inside a piece deletes as usual")
+        << 1 << 3 << int(Qt::Key_Backspace) << QStringLiteral("aaaaaaaabbbbbbbbb");
+}
+
+void TestTextField::editingNextToASoftBreak()
+{
+    QFETCH(int, block);
+    QFETCH(int, offset);
+    QFETCH(int, key);
+    QFETCH(QString, tail);
+
+    const QString head(TextField::PieceLength - 8, QChar(u'a'));
+    TextField field;
+    field.setText(head + QStringLiteral("aaaaaaaabbbbbbbbbb"));
+    QCOMPARE(field.blockCount(), 2);
+    placeCursor(field, block, offset);
+    QTest::keyClick(&field, Qt::Key(key));
+    QCOMPARE(field.text(), head + tail);
+
+    // A line break typed there stays one after more editing around it.
+    QTest::keyClicks(&field, QStringLiteral("z"));
+    field.undo();
+    QCOMPARE(field.text(), head + tail);
+    field.undo();
+    QCOMPARE(field.text(), head + QStringLiteral("aaaaaaaabbbbbbbbbb"));
+}
+
+void TestTextField::copyAcrossASoftBreakHasNoLineBreak()
+{
+    TextField field;
+    const QString piece(TextField::PieceLength, QChar(u'a'));
+    field.setText(piece + QStringLiteral("bbbb"));
+    QTextCursor cursor(field.document());
+    cursor.setPosition(piece.size() - 4);
+    cursor.setPosition(piece.size() + 3, QTextCursor::KeepAnchor); // 4 a's, the soft break, 2 b's
+    field.setTextCursor(cursor);
+    field.copy();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("aaaabb"));
+
+    // Pasted into the second piece, the lines of the pasted text are real lines.
+    QApplication::clipboard()->setText(QStringLiteral("X\nY"));
+    placeCursor(field, 1, 1);
+    field.paste();
+    QCOMPARE(field.text(), piece + QStringLiteral("bX\r\nYbbb"));
 }
 
 QTEST_MAIN(TestTextField)

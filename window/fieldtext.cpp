@@ -40,12 +40,13 @@ constexpr std::array<char16_t, 256> Shown = [] {
 
 QString ToDisplay(const QString &text)
 {
+    const Module1::CodePage::FromUnicodeTable &codes = Module1::CodePage::FromUnicode();
     QString shown(text.size(), Qt::Uninitialized);
     QChar *out = shown.data();
     const QChar *in = text.constData();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const auto code = std::uint8_t(Module1::CharCode(in[i]));
+        const std::uint8_t code = codes[in[i].unicode()];
         if (code == Cr && i + 1 < n && in[i + 1] == QChar(Lf)) {
             *out++ = QChar(Lf);
             ++i;
@@ -60,26 +61,29 @@ QString ToDisplay(const QString &text)
 QString FromDisplay(QStringView shown)
 {
     // A line break can take two characters where the shown form took one.
-    QString text;
-    text.reserve(shown.size() + shown.count(QChar(Lf)) + shown.count(QChar(0x2029)));
+    const Module1::CodePage::FromUnicodeTable &codes = Module1::CodePage::FromUnicode();
     const qsizetype n = shown.size();
+    QString text(2 * n, Qt::Uninitialized);
+    QChar *out = text.data();
+    const QChar *in = shown.data();
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = shown.at(i).unicode();
+        const char16_t c = in[i].unicode();
         if (isLineBreak(c)) {
-            if (c == Cr && i + 1 < n && shown.at(i + 1) == QChar(Lf))
+            if (c == Cr && i + 1 < n && in[i + 1] == QChar(Lf))
                 ++i;
-            text += QChar(Cr);
-            text += QChar(Lf);
+            *out++ = QChar(Cr);
+            *out++ = QChar(Lf);
         } else if (c >= Pictures && c < Pictures + 0x20) {
-            text += QChar(char16_t(c - Pictures));
+            *out++ = QChar(char16_t(c - Pictures));
         } else if (c == DelPicture) {
-            text += QChar(Del);
+            *out++ = QChar(Del);
         } else if (c >= UndefinedPictures && c < UndefinedPictures + Undefined.size()) {
-            text += QChar(Undefined[c - UndefinedPictures]);
+            *out++ = QChar(Undefined[c - UndefinedPictures]);
         } else {
-            text += Module1::CodeToChar(std::uint8_t(Module1::CharCode(QChar(c))));
+            *out++ = QChar(Module1::CodePage::ToUnicode[codes[c]]);
         }
     }
+    text.truncate(out - text.constData());
     return text;
 }
 

@@ -5,7 +5,35 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+
+namespace {
+
+// Marks a block that continues the line of the block before it.
+constexpr int SoftBreakProperty = QTextFormat::UserProperty + 1;
+
+bool startsWithSoftBreak(const QTextBlock &block)
+{
+    return block.blockFormat().boolProperty(SoftBreakProperty);
+}
+
+QTextBlockFormat softBreak()
+{
+    QTextBlockFormat format;
+    format.setProperty(SoftBreakProperty, true);
+    return format;
+}
+
+// Where to end a piece of a long line: after a blank shortly before the limit if there is one,
+// so the soft break falls where a word wrap might have, otherwise at the limit.
+qsizetype pieceEnd(QStringView line, qsizetype limit)
+{
+    const qsizetype blank = line.left(limit).lastIndexOf(QLatin1Char(' '));
+    return blank >= limit - 64 ? blank + 1 : limit;
+}
+
+} // namespace
 
 TextField::TextField(QWidget *parent)
     : QPlainTextEdit(parent)
@@ -15,34 +43,128 @@ TextField::TextField(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+
+    // Code page text needs no shaping; without it a long text is laid out twice as fast.
+    QFont plain = font();
+    plain.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(plain);
 }
 
 QString TextField::text() const
 {
-    // toRawText keeps no-break spaces, which toPlainText turns into blanks.
-    return FieldText::FromDisplay(document()->toRawText());
+    return FieldText::FromDisplay(shownText(0, document()->characterCount() - 1));
 }
 
 void TextField::setText(const QString &text)
 {
-    setPlainText(FieldText::ToDisplay(text));
+    const QString shown = FieldText::ToDisplay(text);
+
+    // Like setPlainText: the new text cannot be undone, and it starts the undo history afresh.
+    QTextDocument *document = this->document();
+    document->setUndoRedoEnabled(false);
+    setPlainText(QString());
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    bool firstBlock = true;
+    for (QStringView line : QStringView(shown).tokenize(QLatin1Char('\n'))) {
+        bool continues = false;
+        do {
+            const qsizetype end = line.size() > PieceLength ? pieceEnd(line, PieceLength) : line.size();
+            if (!firstBlock)
+                cursor.insertBlock(continues ? softBreak() : QTextBlockFormat());
+            cursor.insertText(line.left(end).toString());
+            line = line.mid(end);
+            firstBlock = false;
+            continues = true;
+        } while (!line.isEmpty());
+    }
+    cursor.endEditBlock();
+    document->setUndoRedoEnabled(true);
+}
+
+QString TextField::shownText(int from, int to) const
+{
+    QString shown;
+    shown.reserve(to - from);
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        const int start = std::max(from, block.position());
+        if (block.position() > from && !startsWithSoftBreak(block))
+            shown += QLatin1Char('\n');
+        // QTextBlock::text keeps no-break spaces, which toPlainText would turn into blanks.
+        shown += QStringView(block.text()).mid(start - block.position(), to - start);
+    }
+    return shown;
+}
+
+void TextField::insertShown(QTextCursor &cursor, QStringView shown)
+{
+    cursor.beginEditBlock();
+    bool firstLine = true;
+    for (QStringView line : shown.tokenize(QLatin1Char('\n'))) {
+        // A clean format: the new block must not take over a soft break from the block it splits.
+        if (!firstLine)
+            cursor.insertBlock(QTextBlockFormat(), cursor.charFormat());
+        cursor.insertText(line.toString());
+        firstLine = false;
+    }
+    cursor.endEditBlock();
+}
+
+bool TextField::deleteAcrossSoftBreak(QKeyEvent *event)
+{
+    // A soft break is no character: Backspace and Delete next to one act on the character
+    // beyond it, as if the line had only wrapped there.
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection() || event->modifiers() != Qt::NoModifier)
+        return false;
+    const auto softBefore = [&] { return cursor.atBlockStart() && startsWithSoftBreak(cursor.block()); };
+    const auto softAfter = [&] { return cursor.atBlockEnd() && startsWithSoftBreak(cursor.block().next()); };
+    const bool back = event->key() == Qt::Key_Backspace;
+    if (!(back ? softBefore() : event->key() == Qt::Key_Delete && softAfter()))
+        return false;
+
+    cursor.beginEditBlock();
+    if (back) {
+        while (softBefore())
+            cursor.deletePreviousChar();
+        cursor.deletePreviousChar();
+    } else {
+        while (softAfter())
+            cursor.deleteChar();
+        cursor.deleteChar();
+    }
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    return true;
 }
 
 void TextField::keyPressEvent(QKeyEvent *event)
 {
-    // Printable text that the code page cannot hold is typed as what it becomes. Keys without
-    // text, Enter and the shortcuts go their usual way.
-    const QString typed = event->text();
-    if (!typed.isEmpty() && typed.front().category() != QChar::Other_Control && !isReadOnly()) {
-        const QString shown = FieldText::Normalize(typed);
-        if (shown != typed) {
-            insertPlainText(shown);
-            ensureCursorVisible();
-            event->accept();
-            return;
-        }
+    if (isReadOnly()) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
     }
-    QPlainTextEdit::keyPressEvent(event);
+    if (deleteAcrossSoftBreak(event)) {
+        event->accept();
+        return;
+    }
+    const QString typed = event->text();
+    QString shown;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        shown = QStringLiteral("\n");
+    else if (!typed.isEmpty() && typed.front().category() != QChar::Other_Control)
+        shown = FieldText::Normalize(typed);
+    // Keys without text, the shortcuts and typed text the code page holds go their usual way.
+    if (shown.isEmpty() || shown == typed) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    insertShown(cursor, shown);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    event->accept();
 }
 
 void TextField::inputMethodEvent(QInputMethodEvent *event)
@@ -66,17 +188,20 @@ void TextField::insertFromMimeData(const QMimeData *source)
 {
     // Plain text only: a pasted line break of any kind becomes a line break, a pasted control
     // picture the code it stands for.
-    if (source->hasText())
-        insertPlainText(FieldText::Normalize(source->text()));
+    if (!source->hasText())
+        return;
+    QTextCursor cursor = textCursor();
+    insertShown(cursor, FieldText::Normalize(source->text()));
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 QMimeData *TextField::createMimeDataFromSelection() const
 {
     // The shown form: control codes as pictures, so no raw NUL reaches the clipboard, and line
     // breaks as line breaks, so other programs get the lines.
-    QString shown = textCursor().selectedText();
-    shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    const QTextCursor cursor = textCursor();
     auto *data = new QMimeData;
-    data->setText(shown);
+    data->setText(shownText(cursor.selectionStart(), cursor.selectionEnd()));
     return data;
 }

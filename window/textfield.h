@@ -2,14 +2,23 @@
 
 #include <QPlainTextEdit>
 
+class QTextCursor;
+
 // A multi-line field whose text is a string of code page 1252 characters with line breaks as
 // CR LF. Every such string set into it reads back unchanged: control codes are shown as
 // pictures, and whatever is typed or pasted is brought into the code page at once.
+//
+// The editor lays out a paragraph as a whole, so a long line (an encoded text rarely has a line
+// break) is held as several pieces joined by soft breaks: block breaks that are no line break of
+// the text. Only the pieces in view are laid out.
 class TextField : public QPlainTextEdit
 {
     Q_OBJECT
 
 public:
+    // Length at which setText cuts a line into pieces.
+    static constexpr qsizetype PieceLength = 1024;
+
     explicit TextField(QWidget *parent = nullptr);
 
     QString text() const;
@@ -21,4 +30,11 @@ protected:
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
     QMimeData *createMimeDataFromSelection() const override;
+
+private:
+    // The shown text from position from to position to, soft breaks left out.
+    QString shownText(int from, int to) const;
+    // Inserts shown text at cursor; its line breaks become real ones.
+    void insertShown(QTextCursor &cursor, QStringView shown);
+    bool deleteAcrossSoftBreak(QKeyEvent *event);
 };
