@@ -1,3 +1,4 @@
+#include "application.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -5,7 +6,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zentolar"));
+    SetUpApplication(app);
 
     Form1 window;
     window.show();

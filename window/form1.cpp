@@ -5,15 +5,39 @@
 #include "module1.h"
 #include "textfield.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyleOptionButton>
+
+#include <algorithm>
 
 namespace {
 
-template<typename T> T *named(T *widget, const char *name)
+template<typename T>
+T *named(T *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
+}
+
+// The buttons keep their size whatever the platform's font. Where a caption would be cut at that
+// font, the caption is narrowed (condensed, then smaller) until it is whole.
+void fitCaption(QPushButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const int available
+        = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+    QFont font = button->font();
+    const int needed = QFontMetrics(font).horizontalAdvance(button->text());
+    if (needed <= available)
+        return;
+    font.setStretch(std::max<int>(QFont::ExtraCondensed, 100 * available / needed));
+    while (QFontMetrics(font).horizontalAdvance(button->text()) > available && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    button->setFont(font);
 }
 
 } // namespace
@@ -50,6 +74,24 @@ Form1::Form1(KeyPrompt prompt, ErrorReport report, QWidget *parent)
     m_text3->setGeometry(296, 32, 169, 169);
     m_label1->setAlignment(Qt::AlignCenter);
     m_label2->setAlignment(Qt::AlignCenter);
+    // The fields are known to screen readers by the captions above them.
+    m_text1->setAccessibleName(m_label1->text());
+    m_text3->setAccessibleName(m_label2->text());
+
+    // Enter in a field is a line break, so no button may take it as the default button.
+    for (QPushButton *button : {m_command1, m_command2, m_command3, m_command4}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        button->installEventFilter(this);
+        fitCaption(button);
+    }
+
+    setTabOrder(m_command1, m_text1);
+    setTabOrder(m_text1, m_command2);
+    setTabOrder(m_command2, m_text3);
+    setTabOrder(m_text3, m_command3);
+    setTabOrder(m_command3, m_command4);
+    m_command1->setFocus();
 
     bind(m_command1, &Form1::OnEncrypt);
     bind(m_command2, &Form1::OnDecrypt);
@@ -65,6 +107,20 @@ void Form1::setVisible(bool visible)
         run(&Form1::OnWindowLoad);
     }
     QWidget::setVisible(visible);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    // A focused button is pressed with Enter as well as with Space.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        auto *button = qobject_cast<QPushButton *>(watched);
+        if (button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            button->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::OnWindowLoad()

@@ -33,6 +33,9 @@ public:
 
     void setVisible(bool visible) override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void bind(QPushButton *button, void (Form1::*action)());
     void run(void (Form1::*action)());

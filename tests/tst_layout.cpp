@@ -1,0 +1,332 @@
+#include "application.h"
+#include "form1.h"
+#include "module1.h"
+#include "textfield.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QStyleOptionButton>
+#include <QTest>
+#include <QTranslator>
+
+using namespace Module1;
+
+namespace {
+
+QString answerKey(QWidget *)
+{
+    return QStringLiteral("Llave");
+}
+
+void ignoreErrors(QWidget *, const QString &message)
+{
+    QFAIL(qPrintable(message));
+}
+
+QWidget *child(const Form1 &form, const QString &name)
+{
+    auto *widget = form.findChild<QWidget *>(name);
+    Q_ASSERT(widget);
+    return widget;
+}
+
+TextField *field(const Form1 &form, const char *name)
+{
+    return qobject_cast<TextField *>(child(form, QLatin1String(name)));
+}
+
+} // namespace
+
+class TestLayout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void windowHasFixedClientArea();
+    void controlsSitAtTheirPlaces_data();
+    void controlsSitAtTheirPlaces();
+    void captionsFitTheirControls();
+    void focusStartsOnEncryptAndTabFollowsTheOrder();
+    void tabInAFieldMovesOn();
+    void noButtonIsDefaultAndEnterInAFieldBreaksTheLine();
+    void buttonsArePressedFromTheKeyboard_data();
+    void buttonsArePressedFromTheKeyboard();
+    void captionsHaveNoAccessKeys();
+    void fieldsAreNamedByTheirLabels();
+    void qtTextsAreSpanish();
+
+    void encryptedTextSurvivesTheRoadThroughTheButtons_data();
+    void encryptedTextSurvivesTheRoadThroughTheButtons();
+    void screenshot();
+};
+
+void TestLayout::initTestCase()
+{
+    QVERIFY(SetUpApplication(*qApp));
+}
+
+void TestLayout::init()
+{
+    ResultText.clear();
+    PlainText.clear();
+    CipherText.clear();
+    CipherKey.clear();
+}
+
+void TestLayout::windowHasFixedClientArea()
+{
+    Form1 form(answerKey, ignoreErrors);
+    form.show();
+    QCOMPARE(form.windowTitle(), QStringLiteral("Zentolar"));
+    QCOMPARE(form.size(), QSize(486, 214));
+    QCOMPARE(form.minimumSize(), QSize(486, 214));
+    QCOMPARE(form.maximumSize(), QSize(486, 214));
+}
+
+void TestLayout::controlsSitAtTheirPlaces_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry");
+
+    // Twips divided by 15.
+    QTest::newRow("Label1 above the plain text") << "Label1"
+                                                 << "Codigo sin codificar" << QRect(16, 8, 169, 17);
+    QTest::newRow("Text1 on the left") << "Text1"
+                                       << "" << QRect(16, 32, 169, 169);
+    QTest::newRow("Command1 first in the column") << "Command1"
+                                                  << "Encriptar =>" << QRect(192, 32, 97, 25);
+    QTest::newRow("Command2 48 pixels lower") << "Command2"
+                                              << "<= Desenciptar " << QRect(192, 80, 97, 25);
+    QTest::newRow("Command3 48 pixels lower") << "Command3"
+                                              << "Limpiar" << QRect(192, 128, 97, 25);
+    QTest::newRow("Command4 last") << "Command4"
+                                   << "Cambiar Clave" << QRect(192, 176, 97, 25);
+    QTest::newRow("Label2 above the encoded text") << "Label2"
+                                                   << "Codigo codificado" << QRect(296, 8, 169, 17);
+    QTest::newRow("Text3 on the right") << "Text3"
+                                        << "" << QRect(296, 32, 169, 169);
+}
+
+void TestLayout::controlsSitAtTheirPlaces()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+
+    Form1 form(answerKey, ignoreErrors);
+    form.show();
+    QWidget *widget = child(form, name);
+    QCOMPARE(widget->geometry(), geometry);
+    QVERIFY(widget->isVisible());
+    if (auto *button = qobject_cast<QPushButton *>(widget))
+        QCOMPARE(button->text(), caption);
+    if (auto *label = qobject_cast<QLabel *>(widget)) {
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(label->alignment(), Qt::AlignCenter);
+    }
+    if (auto *text = qobject_cast<TextField *>(widget))
+        QVERIFY(text->text().isEmpty());
+
+    // No control overlaps another.
+    for (QWidget *other : form.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (other != widget)
+            QVERIFY2(!other->geometry().intersects(geometry), qPrintable(other->objectName()));
+    }
+}
+
+void TestLayout::captionsFitTheirControls()
+{
+    Form1 form(answerKey, ignoreErrors);
+    form.show();
+    for (auto *button : form.findChildren<QPushButton *>()) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect inner = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        const int needed = button->fontMetrics().horizontalAdvance(button->text());
+        QVERIFY2(
+            needed <= inner.width(),
+            qPrintable(QStringLiteral("%1: %2 > %3").arg(button->text()).arg(needed).arg(inner.width())));
+    }
+    for (auto *label : form.findChildren<QLabel *>()) {
+        const QRect needed = label->fontMetrics().boundingRect(label->text());
+        QVERIFY2(needed.width() <= label->contentsRect().width(), qPrintable(label->text()));
+        QVERIFY2(label->fontMetrics().height() <= label->contentsRect().height(), qPrintable(label->text()));
+    }
+}
+
+void TestLayout::focusStartsOnEncryptAndTabFollowsTheOrder()
+{
+    Form1 form(answerKey, ignoreErrors);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(QApplication::focusWidget(), child(form, "Command1"));
+
+    const QStringList order = {"Text1", "Command2", "Text3", "Command3", "Command4", "Command1"};
+    for (const QString &next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), next);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Command4"));
+}
+
+void TestLayout::tabInAFieldMovesOn()
+{
+    Form1 form(answerKey, ignoreErrors);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    field(form, "Text3")->setFocus();
+    QTest::keyClick(field(form, "Text3"), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Command3"));
+    QVERIFY(field(form, "Text3")->text().isEmpty());
+}
+
+void TestLayout::noButtonIsDefaultAndEnterInAFieldBreaksTheLine()
+{
+    Form1 form(answerKey, ignoreErrors);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    for (auto *button : form.findChildren<QPushButton *>()) {
+        QVERIFY(!button->isDefault());
+        QVERIFY(!button->autoDefault());
+    }
+
+    TextField *text1 = field(form, "Text1");
+    text1->setFocus();
+    QTest::keyClicks(text1, QStringLiteral("uno"));
+    QTest::keyClick(text1, Qt::Key_Return);
+    QTest::keyClick(text1, Qt::Key_Enter);
+    QCOMPARE(text1->text(), QStringLiteral("uno\r\n\r\n"));
+    QVERIFY(field(form, "Text3")->text().isEmpty()); // nothing was encrypted
+}
+
+void TestLayout::buttonsArePressedFromTheKeyboard_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Space") << int(Qt::Key_Space);
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+}
+
+void TestLayout::buttonsArePressedFromTheKeyboard()
+{
+    QFETCH(int, key);
+
+    Form1 form(answerKey, ignoreErrors);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    field(form, "Text1")->setText(QStringLiteral("hola"));
+    QWidget *encrypt = child(form, "Command1");
+    QCOMPARE(QApplication::focusWidget(), encrypt);
+    QTest::keyClick(encrypt, Qt::Key(key));
+    QCOMPARE(field(form, "Text3")->text(), EncryptText(QStringLiteral("hola"), QStringLiteral("Llave")));
+}
+
+void TestLayout::captionsHaveNoAccessKeys()
+{
+    Form1 form(answerKey, ignoreErrors);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    field(form, "Text1")->setText(QStringLiteral("hola"));
+    field(form, "Text3")->setText(QStringLiteral("sigue"));
+    // Alt with the first letter of each caption presses nothing.
+    for (Qt::Key key : {Qt::Key_E, Qt::Key_D, Qt::Key_L, Qt::Key_C})
+        QTest::keyClick(&form, key, Qt::AltModifier);
+    QCOMPARE(field(form, "Text1")->text(), QStringLiteral("hola"));
+    QCOMPARE(field(form, "Text3")->text(), QStringLiteral("sigue"));
+    QCOMPARE(CipherKey, QStringLiteral("Llave"));
+    for (auto *button : form.findChildren<QPushButton *>())
+        QVERIFY(!button->text().contains(QLatin1Char('&')));
+}
+
+void TestLayout::fieldsAreNamedByTheirLabels()
+{
+    Form1 form(answerKey, ignoreErrors);
+    form.show();
+    const auto name = [&](const char *widget) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(child(form, widget));
+        return accessible ? accessible->text(QAccessible::Name) : QString();
+    };
+    QCOMPARE(name("Text1"), QStringLiteral("Codigo sin codificar"));
+    QCOMPARE(name("Text3"), QStringLiteral("Codigo codificado"));
+    QCOMPARE(name("Command2"), QStringLiteral("<= Desenciptar "));
+}
+
+void TestLayout::qtTextsAreSpanish()
+{
+    // The fields' context menu and Qt's standard dialogs.
+    QCOMPARE(QCoreApplication::translate("QWidgetTextControl", "&Undo"), QStringLiteral("&Deshacer"));
+    QCOMPARE(QCoreApplication::translate("QWidgetTextControl", "Select All"),
+             QStringLiteral("Seleccionar todo"));
+    QCOMPARE(QLocale().language(), QLocale::Spanish);
+}
+
+void TestLayout::encryptedTextSurvivesTheRoadThroughTheButtons_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("key");
+
+    QString all;
+    for (int code = 0; code < 256; ++code)
+        all += CodeToChar(std::uint8_t(code));
+    QTest::newRow("every code under a one-letter key") << all << QStringLiteral("a");
+    QTest::newRow("lines whose encoded form holds NUL, CR and LF")
+        << QStringLiteral("¿Qué tal?\r\nBien.\r\n") << QStringLiteral("A");
+    QTest::newRow("a text that encodes to a lone CR and a lone LF")
+        << QStringLiteral("\x0c\x09") << QStringLiteral("\x01");
+    QTest::newRow("the longest text, every code many times")
+        << all.repeated(128).left(MaxTextLength) << QStringLiteral("Secreto");
+
+    QRandomGenerator random(99);
+    for (int i = 0; i < 5; ++i) {
+        QString text, key;
+        for (int c = random.bounded(1, 400); c > 0; --c)
+            text += CodeToChar(std::uint8_t(random.bounded(256)));
+        for (int c = random.bounded(1, 12); c > 0; --c)
+            key += CodeToChar(std::uint8_t(random.bounded(256)));
+        QTest::addRow("random text %d", i) << text << key;
+    }
+}
+
+void TestLayout::encryptedTextSurvivesTheRoadThroughTheButtons()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, key);
+
+    Form1 form([&](QWidget *) { return key; }, ignoreErrors);
+    form.show();
+    field(form, "Text1")->setText(text);
+    QTest::mouseClick(child(form, "Command1"), Qt::LeftButton);
+    QCOMPARE(field(form, "Text3")->text(), EncryptText(text, key));
+
+    field(form, "Text1")->setText(QString());
+    QTest::mouseClick(child(form, "Command2"), Qt::LeftButton);
+    QCOMPARE(field(form, "Text1")->text(), text);
+}
+
+void TestLayout::screenshot()
+{
+    Form1 form(answerKey, ignoreErrors);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    field(form, "Text1")->setText(QStringLiteral("¿Hola, mundo?\r\nEste texto viaja codificado."));
+    QTest::mouseClick(child(form, "Command1"), Qt::LeftButton);
+
+    const QString path = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("form1.png"));
+    QVERIFY(QDir().mkpath(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)));
+    const QPixmap shot = form.grab();
+    QVERIFY(shot.save(path));
+    QCOMPARE(QImage(path).size(), QSize(486, 214) * shot.devicePixelRatio());
+    qInfo("Screenshot: %s", qPrintable(path));
+}
+
+QTEST_MAIN(TestLayout)
+#include "tst_layout.moc"

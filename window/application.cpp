@@ -1,0 +1,23 @@
+#include "application.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+QTranslator *SetUpApplication(QApplication &app)
+{
+    QApplication::setApplicationName(QStringLiteral("Zentolar"));
+
+    // The program speaks Spanish whatever the system's language.
+    const QLocale spanish(QLocale::Spanish, QLocale::Spain);
+    QLocale::setDefault(spanish);
+    auto *translator = new QTranslator(&app);
+    if (!translator->load(spanish, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return nullptr;
+    }
+    QApplication::installTranslator(translator);
+    return translator;
+}
