@@ -2,7 +2,8 @@
 # Installs what building and testing Zentolar needs on Debian or Ubuntu; does nothing when all is there.
 set -eu
 
-packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev"
+# fonts-freefont-ttf draws the control pictures the fields show for control codes.
+packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev fonts-freefont-ttf"
 
 missing=""
 for p in $packages; do
