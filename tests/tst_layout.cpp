@@ -61,6 +61,7 @@ private slots:
     void captionsHaveNoAccessKeys();
     void fieldsAreNamedByTheirLabels();
     void qtTextsAreSpanish();
+    void applicationIsNamedVersionedAndHasItsIcon();
 
     void encryptedTextSurvivesTheRoadThroughTheButtons_data();
     void encryptedTextSurvivesTheRoadThroughTheButtons();
@@ -267,6 +268,17 @@ void TestLayout::qtTextsAreSpanish()
     QCOMPARE(QCoreApplication::translate("QWidgetTextControl", "Select All"),
              QStringLiteral("Seleccionar todo"));
     QCOMPARE(QLocale().language(), QLocale::Spanish);
+}
+
+void TestLayout::applicationIsNamedVersionedAndHasItsIcon()
+{
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Zentolar"));
+    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00"));
+
+    Form1 form(answerKey, ignoreErrors);
+    const QList<QSize> sizes = form.windowIcon().availableSizes();
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
 }
 
 void TestLayout::encryptedTextSurvivesTheRoadThroughTheButtons_data()

@@ -2,8 +2,10 @@
 # Installs what building and testing Zentolar needs on Debian or Ubuntu; does nothing when all is there.
 set -eu
 
-# fonts-freefont-ttf draws the control pictures the fields show for control codes.
-packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev fonts-freefont-ttf"
+# fonts-freefont-ttf draws the control pictures the fields show for control codes; the second
+# line checks the Windows resources, the desktop files and the Debian package.
+packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev fonts-freefont-ttf
+    binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file"
 
 missing=""
 for p in $packages; do

@@ -1,6 +1,8 @@
 #include "application.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -8,6 +10,12 @@
 QTranslator *SetUpApplication(QApplication &app)
 {
     QApplication::setApplicationName(QStringLiteral("Zentolar"));
+    QApplication::setApplicationVersion(QStringLiteral(ZENTOLAR_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(ZENTOLAR_APP_ID));
+    QIcon icon;
+    for (const QString &file : QDir(QStringLiteral(":/icons")).entryList())
+        icon.addFile(QStringLiteral(":/icons/") + file);
+    QApplication::setWindowIcon(icon);
 
     // The program speaks Spanish whatever the system's language.
     const QLocale spanish(QLocale::Spanish, QLocale::Spain);

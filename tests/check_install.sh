@@ -1,0 +1,34 @@
+#!/bin/sh
+# Installs the build under a temporary prefix and checks that every file lands in its usual place.
+# Usage: check_install.sh BUILD_DIR APP_ID
+set -eu
+build=$1
+app_id=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+cmake --install "$build" --prefix "$prefix" > /dev/null
+
+failed=0
+for file in \
+    bin/zentolar \
+    "share/applications/$app_id.desktop" \
+    "share/metainfo/$app_id.metainfo.xml" \
+    "share/icons/hicolor/scalable/apps/$app_id.svg" \
+    "share/icons/hicolor/16x16/apps/$app_id.png" \
+    "share/icons/hicolor/24x24/apps/$app_id.png" \
+    "share/icons/hicolor/32x32/apps/$app_id.png" \
+    "share/icons/hicolor/48x48/apps/$app_id.png" \
+    "share/icons/hicolor/64x64/apps/$app_id.png" \
+    "share/icons/hicolor/128x128/apps/$app_id.png" \
+    "share/icons/hicolor/256x256/apps/$app_id.png"; do
+    [ -s "$prefix/$file" ] || { echo "not installed: $file"; failed=1; }
+done
+[ -x "$prefix/bin/zentolar" ] || { echo "bin/zentolar is not executable"; failed=1; }
+
+# Each PNG has the size its folder names.
+for png in "$prefix"/share/icons/hicolor/*x*/apps/*.png; do
+    size=$(basename "$(dirname "$(dirname "$png")")")
+    file "$png" | grep -q "$(echo "$size" | sed 's/x/ x /')" || { echo "wrong size: $png"; failed=1; }
+done
+exit "$failed"

@@ -1,0 +1,34 @@
+#!/bin/sh
+# Builds the Debian package, unpacks it and checks its layout and its dependencies.
+# Usage: check_package.sh BUILD_DIR APP_ID
+set -eu
+build=$1
+app_id=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" > "$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
+deb=$(ls "$work"/*.deb)
+dpkg-deb -x "$deb" "$work/root"
+
+failed=0
+for file in \
+    usr/bin/zentolar \
+    "usr/share/applications/$app_id.desktop" \
+    "usr/share/metainfo/$app_id.metainfo.xml" \
+    "usr/share/icons/hicolor/scalable/apps/$app_id.svg" \
+    "usr/share/icons/hicolor/256x256/apps/$app_id.png" \
+    "usr/share/icons/hicolor/16x16/apps/$app_id.png"; do
+    [ -s "$work/root/$file" ] || { echo "not in the package: $file"; failed=1; }
+done
+# Nothing outside /usr.
+outside=$(cd "$work/root" && find . -mindepth 1 -maxdepth 1 ! -name usr)
+[ -z "$outside" ] || { echo "outside /usr: $outside"; failed=1; }
+
+[ "$(dpkg-deb -f "$deb" Package)" = zentolar ] || { echo "package name"; failed=1; }
+[ "$(dpkg-deb -f "$deb" Version)" = 1.00 ] || { echo "version: $(dpkg-deb -f "$deb" Version)"; failed=1; }
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in libqt6core6 libqt6gui6 libqt6widgets6 qt6-translations-l10n fonts-freefont-ttf; do
+    echo "$depends" | grep -q "\\b$needed\\b" || { echo "missing dependency $needed in: $depends"; failed=1; }
+done
+exit "$failed"
