@@ -3,9 +3,9 @@
 set -eu
 
 # fonts-freefont-ttf draws the control pictures the fields show for control codes; the second
-# line checks the Windows resources, the desktop files and the Debian package.
+# line checks the Windows resources, the desktop files and the Debian package, and fuzzes.
 packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev fonts-freefont-ttf
-    binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file"
+    binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev"
 
 missing=""
 for p in $packages; do
