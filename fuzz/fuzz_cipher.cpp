@@ -6,15 +6,6 @@ using FuzzInput::Check;
 
 namespace {
 
-bool inCodePage(const QString &text)
-{
-    for (QChar c : text) {
-        if (CodeToChar(std::uint8_t(CharCode(c))) != c)
-            return false;
-    }
-    return true;
-}
-
 // The result, or a null string for an overflow; any other failure is a broken property.
 template<typename Routine>
 QString run(Routine routine, const QString &text, const QString &key)
@@ -64,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
 
     Check(encoded.size() == text.size() && decoded.size() == text.size(), "one character for each");
-    Check(inCodePage(encoded) && inCodePage(decoded), "results are code page text");
-    if (inCodePage(text)) {
+    Check(FuzzInput::InCodePage(encoded) && FuzzInput::InCodePage(decoded), "results are code page text");
+    if (FuzzInput::InCodePage(text)) {
         Check(DecryptText(encoded, key) == text, "decoding undoes encoding");
         Check(EncryptText(decoded, key) == text, "encoding undoes decoding");
     }

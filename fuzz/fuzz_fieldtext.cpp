@@ -5,19 +5,6 @@
 using namespace FieldText;
 using FuzzInput::Check;
 
-namespace {
-
-bool inCodePage(const QString &text)
-{
-    for (QChar c : text) {
-        if (Module1::CodeToChar(std::uint8_t(Module1::CharCode(c))) != c)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 // Input: UTF-16 units, read once as a string the editor might hold and once, brought into the
 // code page, as a field's text.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -26,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // Whatever is typed or pasted gives code page text, and showing that text again changes nothing.
     const QString text = FromDisplay(any);
-    Check(inCodePage(text), "text from any shown string is code page text");
+    Check(FuzzInput::InCodePage(text), "text from any shown string is code page text");
     const QString shown = Normalize(any);
     Check(FromDisplay(shown) == text, "normalizing keeps the text");
     Check(Normalize(shown) == shown, "normalizing twice changes nothing");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "module1.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -16,6 +18,16 @@ inline QString Units(const std::uint8_t *data, std::size_t count)
     for (std::size_t i = 0; i < count; ++i)
         text[qsizetype(i)] = QChar(char16_t(data[2 * i] | data[2 * i + 1] << 8));
     return text;
+}
+
+// Whether every character of text is one of code page 1252.
+inline bool InCodePage(const QString &text)
+{
+    for (QChar c : text) {
+        if (Module1::CodeToChar(std::uint8_t(Module1::CharCode(c))) != c)
+            return false;
+    }
+    return true;
 }
 
 // A broken property: say which, and crash so that libFuzzer keeps the input.

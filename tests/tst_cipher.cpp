@@ -1,4 +1,5 @@
 #include "module1.h"
+#include "testtext.h"
 #include "transform.h"
 
 #include <QRandomGenerator>
@@ -8,6 +9,7 @@
 #include <vector>
 
 using namespace Module1;
+using namespace TestText;
 
 namespace {
 
@@ -27,23 +29,6 @@ Codes toCodes(const QString &text)
     for (QChar c : text)
         codes.push_back(CharCode(c));
     return codes;
-}
-
-// Every character of code page 1252, in code order.
-QString allCodes()
-{
-    QString text;
-    for (int code = 0; code < 256; ++code)
-        text += CodeToChar(std::uint8_t(code));
-    return text;
-}
-
-QString randomCodePageText(QRandomGenerator &random, qsizetype length)
-{
-    QString text(length, Qt::Uninitialized);
-    for (QChar &c : text)
-        c = CodeToChar(std::uint8_t(random.bounded(256)));
-    return text;
 }
 
 // Code page 1252, counting the characters the loop has written.
@@ -264,7 +249,7 @@ void TestCipher::roundTripOverAllCodes_data()
     QTest::newRow("a one-letter key") << QStringLiteral("a");
     QTest::newRow("a word in mixed case") << QStringLiteral("Secreto");
     QTest::newRow("a key of accented letters and symbols") << QStringLiteral("ñandú€œ™ß");
-    QTest::newRow("a key of every code") << allCodes();
+    QTest::newRow("a key of every code") << AllCodes();
     QTest::newRow("a key with characters outside the code page") << QStringLiteral("中文 key 😀");
     QTest::newRow("a key longer than the text") << QString(1000, QChar(u'k'));
 }
@@ -275,7 +260,7 @@ void TestCipher::roundTripOverAllCodes()
     // Every code at every key position: the text repeats the code table under several offsets.
     QString text;
     for (int shift = 0; shift < 7; ++shift)
-        text += allCodes().mid(shift) + allCodes().left(shift);
+        text += AllCodes().mid(shift) + AllCodes().left(shift);
 
     const QString encoded = EncryptText(text, key);
     QCOMPARE(encoded.size(), text.size());
@@ -288,8 +273,8 @@ void TestCipher::roundTripOverRandomTexts()
     QRandomGenerator random(20261208);
     for (int round = 0; round < 300; ++round) {
         const qsizetype length = round == 0 ? MaxTextLength : random.bounded(3000);
-        const QString text = randomCodePageText(random, length);
-        const QString key = randomCodePageText(random, 1 + random.bounded(40));
+        const QString text = RandomCodePage(random, length);
+        const QString key = RandomCodePage(random, 1 + random.bounded(40));
         const QString encoded = EncryptText(text, key);
         QCOMPARE(encoded.size(), text.size());
         QCOMPARE(DecryptText(encoded, key), text);
@@ -300,7 +285,7 @@ void TestCipher::roundTripOverRandomTexts()
 void TestCipher::keysDifferingInCaseEncodeAlike()
 {
     QRandomGenerator random(7);
-    const QString text = randomCodePageText(random, 500);
+    const QString text = RandomCodePage(random, 500);
     const QString expected = EncryptText(text, QStringLiteral("ÁRBOL ÑANDÚ ŒUVRE"));
     QCOMPARE(EncryptText(text, QStringLiteral("árbol ñandú œuvre")), expected);
     QCOMPARE(EncryptText(text, QStringLiteral("ÁrBoL ñAnDú ŒuVrE")), expected);

@@ -1,22 +1,11 @@
 #include "fieldtext.h"
 #include "module1.h"
+#include "testtext.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 using namespace FieldText;
-
-namespace {
-
-QString allCodes()
-{
-    QString text;
-    for (int code = 0; code < 256; ++code)
-        text += Module1::CodeToChar(std::uint8_t(code));
-    return text;
-}
-
-} // namespace
 
 class TestFieldText : public QObject
 {
@@ -97,7 +86,7 @@ void TestFieldText::fromDisplay()
 
 void TestFieldText::everyCodeSurvivesAtEveryPosition()
 {
-    const QString codes = allCodes();
+    const QString codes = TestText::AllCodes();
     for (int shift = 0; shift < 256; ++shift) {
         const QString text = codes.mid(shift) + codes.left(shift);
         QCOMPARE(FromDisplay(ToDisplay(text)), text);
@@ -106,15 +95,9 @@ void TestFieldText::everyCodeSurvivesAtEveryPosition()
 
 void TestFieldText::randomTextsRichInControlCodesSurvive()
 {
-    const QString rich = QStringLiteral("\r\n\r\n\0\t\x7f\u0081\u008d\u008f\u0090\u009d\u00a0a");
     QRandomGenerator random(31);
     for (int round = 0; round < 2000; ++round) {
-        QString text;
-        const int length = random.bounded(40);
-        for (int i = 0; i < length; ++i) {
-            text += random.bounded(2) ? rich.at(random.bounded(rich.size()))
-                                      : Module1::CodeToChar(std::uint8_t(random.bounded(256)));
-        }
+        const QString text = TestText::RandomControlRich(random, 40);
         const QString shown = ToDisplay(text);
         QVERIFY(!shown.contains(QChar(0)));
         QVERIFY(!shown.contains(QLatin1Char('\r')));

@@ -1,6 +1,7 @@
 #include "application.h"
 #include "form1.h"
 #include "module1.h"
+#include "testtext.h"
 #include "textfield.h"
 
 #include <QAccessible>
@@ -286,9 +287,7 @@ void TestLayout::encryptedTextSurvivesTheRoadThroughTheButtons_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("key");
 
-    QString all;
-    for (int code = 0; code < 256; ++code)
-        all += CodeToChar(std::uint8_t(code));
+    const QString all = TestText::AllCodes();
     QTest::newRow("every code under a one-letter key") << all << QStringLiteral("a");
     QTest::newRow("lines whose encoded form holds NUL, CR and LF")
         << QStringLiteral("¿Qué tal?\r\nBien.\r\n") << QStringLiteral("A");
@@ -299,12 +298,8 @@ void TestLayout::encryptedTextSurvivesTheRoadThroughTheButtons_data()
 
     QRandomGenerator random(99);
     for (int i = 0; i < 5; ++i) {
-        QString text, key;
-        for (int c = random.bounded(1, 400); c > 0; --c)
-            text += CodeToChar(std::uint8_t(random.bounded(256)));
-        for (int c = random.bounded(1, 12); c > 0; --c)
-            key += CodeToChar(std::uint8_t(random.bounded(256)));
-        QTest::addRow("random text %d", i) << text << key;
+        const QString text = TestText::RandomCodePage(random, random.bounded(1, 400));
+        QTest::addRow("random text %d", i) << text << TestText::RandomCodePage(random, random.bounded(1, 12));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "module1.h"
+#include "testtext.h"
 #include "textfield.h"
 
 #include <QApplication>
@@ -11,15 +12,9 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-namespace {
+using namespace TestText;
 
-QString allCodes()
-{
-    QString text;
-    for (int code = 0; code < 256; ++code)
-        text += Module1::CodeToChar(std::uint8_t(code));
-    return text;
-}
+namespace {
 
 void type(QWidget *widget, const QString &typed)
 {
@@ -68,7 +63,7 @@ void TestTextField::setTextReadsBackUnchanged_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("the empty text") << QString();
-    QTest::newRow("every code in order") << allCodes();
+    QTest::newRow("every code in order") << AllCodes();
     QTest::newRow("NUL first, in the middle and last") << QStringLiteral("\0a\0b\0");
     QTest::newRow("only NULs") << QString(5, QChar(0));
     QTest::newRow("a lone CR") << QStringLiteral("a\rb");
@@ -82,7 +77,7 @@ void TestTextField::setTextReadsBackUnchanged_data()
     QTest::newRow("DEL and the five undefined codes") << QStringLiteral("\x7f\u0081\u008d\u008f\u0090\u009d");
     QTest::newRow("no-break spaces and a soft hyphen") << QStringLiteral("\u00a0 \u00a0\u00ad");
     QTest::newRow("tabs") << QStringLiteral("\ta\t\t");
-    QTest::newRow("32766 codes") << allCodes().repeated(128).left(Module1::MaxTextLength);
+    QTest::newRow("32766 codes") << AllCodes().repeated(128).left(Module1::MaxTextLength);
 }
 
 void TestTextField::setTextReadsBackUnchanged()
@@ -95,16 +90,10 @@ void TestTextField::setTextReadsBackUnchanged()
 
 void TestTextField::randomTextsRichInControlCodesReadBack()
 {
-    const QString rich = QStringLiteral("\r\n\r\n\0\t\x7f\u0081\u009d\u00a0");
     QRandomGenerator random(5);
     TextField field;
     for (int round = 0; round < 300; ++round) {
-        QString text;
-        const int length = random.bounded(60);
-        for (int i = 0; i < length; ++i) {
-            text += random.bounded(2) ? rich.at(random.bounded(rich.size()))
-                                      : Module1::CodeToChar(std::uint8_t(random.bounded(256)));
-        }
+        const QString text = RandomControlRich(random, 60);
         field.setText(text);
         QCOMPARE(field.text(), text);
     }
@@ -176,7 +165,7 @@ void TestTextField::pastedPlainTextKeepsItsLines()
 
 void TestTextField::copyAndPasteReproduceTheExactText()
 {
-    const QString text = allCodes() + QStringLiteral("\r\n\r\r\n\n\0fin");
+    const QString text = AllCodes() + QStringLiteral("\r\n\r\r\n\n\0fin");
     TextField source;
     source.setText(text);
     source.selectAll();
@@ -239,7 +228,7 @@ void TestTextField::longLinesAreHeldInPiecesAndReadBackWhole_data()
     QTest::newRow("a long line between two short ones")
         << QStringLiteral("uno\r\n") + QString(3 * piece, QChar(u'x')) + QStringLiteral("\r\ntres") << 5;
     QTest::newRow("every code, the longest text")
-        << allCodes().repeated(128).left(Module1::MaxTextLength) << -1;
+        << AllCodes().repeated(128).left(Module1::MaxTextLength) << -1;
 }
 
 void TestTextField::longLinesAreHeldInPiecesAndReadBackWhole()
