@@ -48,6 +48,7 @@ private slots:
     void editingNextToASoftBreak_data();
     void editingNextToASoftBreak();
     void copyAcrossASoftBreakHasNoLineBreak();
+    void linesCommittedByAnInputMethodAreRealLines();
 };
 
 // Puts the cursor at offset within block number block.
@@ -309,6 +310,19 @@ void TestTextField::copyAcrossASoftBreakHasNoLineBreak()
     placeCursor(field, 1, 1);
     field.paste();
     QCOMPARE(field.text(), piece + QStringLiteral("bX\r\nYbbb"));
+}
+
+void TestTextField::linesCommittedByAnInputMethodAreRealLines()
+{
+    const QString piece(TextField::PieceLength, QChar(u'a'));
+    TextField field;
+    field.setText(piece + QStringLiteral("bbbb"));
+    placeCursor(field, 1, 2);
+
+    QInputMethodEvent event;
+    event.setCommitString(QStringLiteral("X\nY中"));
+    QApplication::sendEvent(&field, &event);
+    QCOMPARE(field.text(), piece + QStringLiteral("bbX\r\nY?bb"));
 }
 
 QTEST_MAIN(TestTextField)

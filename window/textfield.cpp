@@ -170,13 +170,23 @@ void TextField::keyPressEvent(QKeyEvent *event)
 void TextField::inputMethodEvent(QInputMethodEvent *event)
 {
     const QString shown = FieldText::Normalize(event->commitString());
-    if (shown == event->commitString()) {
+    if (shown == event->commitString() && !shown.contains(QLatin1Char('\n'))) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    QInputMethodEvent normalized(event->preeditString(), event->attributes());
-    normalized.setCommitString(shown, event->replacementStart(), event->replacementLength());
-    QPlainTextEdit::inputMethodEvent(&normalized);
+    if (!shown.contains(QLatin1Char('\n'))) {
+        QInputMethodEvent normalized(event->preeditString(), event->attributes());
+        normalized.setCommitString(shown, event->replacementStart(), event->replacementLength());
+        QPlainTextEdit::inputMethodEvent(&normalized);
+        return;
+    }
+    // Committed lines: the editor would give the new blocks the format of the block they split.
+    QInputMethodEvent withoutCommit;
+    withoutCommit.setCommitString(QString(), event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&withoutCommit);
+    QTextCursor cursor = textCursor();
+    insertShown(cursor, shown);
+    setTextCursor(cursor);
 }
 
 bool TextField::canInsertFromMimeData(const QMimeData *source) const
