@@ -9,7 +9,7 @@
 
 QTranslator *SetUpApplication(QApplication &app)
 {
-    QApplication::setApplicationName(QStringLiteral("Zentolar"));
+    QApplication::setApplicationName(QStringLiteral(ZENTOLAR_NAME));
     QApplication::setApplicationVersion(QStringLiteral(ZENTOLAR_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(ZENTOLAR_APP_ID));
     QIcon icon;
