@@ -1,7 +1,6 @@
 #include "fieldtext.h"
 
 #include "codepage.h"
-#include "module1.h"
 
 #include <array>
 #include <cstdint>

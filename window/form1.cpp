@@ -171,6 +171,11 @@ void Form1::run(void (Form1::*action)())
     try {
         (this->*action)();
     } catch (...) {
-        m_report(this, ErrorMessage(std::current_exception()));
+        try {
+            m_report(this, ErrorMessage(std::current_exception()));
+        } catch (...) {
+            // Not even the report could be made (out of memory): the fields are as they were.
+            qCritical("Zentolar: an action failed and could not be reported");
+        }
     }
 }
