@@ -10,18 +10,8 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" > /dev/null
 
 failed=0
-for file in \
-    bin/zentolar \
-    "share/applications/$app_id.desktop" \
-    "share/metainfo/$app_id.metainfo.xml" \
-    "share/icons/hicolor/scalable/apps/$app_id.svg" \
-    "share/icons/hicolor/16x16/apps/$app_id.png" \
-    "share/icons/hicolor/24x24/apps/$app_id.png" \
-    "share/icons/hicolor/32x32/apps/$app_id.png" \
-    "share/icons/hicolor/48x48/apps/$app_id.png" \
-    "share/icons/hicolor/64x64/apps/$app_id.png" \
-    "share/icons/hicolor/128x128/apps/$app_id.png" \
-    "share/icons/hicolor/256x256/apps/$app_id.png"; do
+. "$(dirname "$0")/installed_files.sh"
+for file in $(installed_files "$app_id"); do
     [ -s "$prefix/$file" ] || { echo "not installed: $file"; failed=1; }
 done
 [ -x "$prefix/bin/zentolar" ] || { echo "bin/zentolar is not executable"; failed=1; }

@@ -12,14 +12,9 @@ deb=$(ls "$work"/*.deb)
 dpkg-deb -x "$deb" "$work/root"
 
 failed=0
-for file in \
-    usr/bin/zentolar \
-    "usr/share/applications/$app_id.desktop" \
-    "usr/share/metainfo/$app_id.metainfo.xml" \
-    "usr/share/icons/hicolor/scalable/apps/$app_id.svg" \
-    "usr/share/icons/hicolor/256x256/apps/$app_id.png" \
-    "usr/share/icons/hicolor/16x16/apps/$app_id.png"; do
-    [ -s "$work/root/$file" ] || { echo "not in the package: $file"; failed=1; }
+. "$(dirname "$0")/installed_files.sh"
+for file in $(installed_files "$app_id"); do
+    [ -s "$work/root/usr/$file" ] || { echo "not in the package: usr/$file"; failed=1; }
 done
 # Nothing outside /usr.
 outside=$(cd "$work/root" && find . -mindepth 1 -maxdepth 1 ! -name usr)
