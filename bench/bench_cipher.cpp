@@ -1,6 +1,5 @@
 #include "module1.h"
-
-#include <QRandomGenerator>
+#include "testtext.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,18 +9,12 @@ namespace {
 
 constexpr qsizetype TextLength = MaxTextLength;
 
-QString randomCodePageText(qsizetype length, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QString text(length, Qt::Uninitialized);
-    for (QChar &c : text)
-        c = CodeToChar(std::uint8_t(random.bounded(256)));
-    return text;
-}
-
 const QString &benchText()
 {
-    static const QString text = randomCodePageText(TextLength, 1);
+    static const QString text = [] {
+        QRandomGenerator random(1);
+        return TestText::RandomCodePage(random, TextLength);
+    }();
     return text;
 }
 

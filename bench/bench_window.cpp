@@ -1,10 +1,10 @@
 #include "form1.h"
 #include "module1.h"
+#include "testtext.h"
 #include "textfield.h"
 
 #include <QApplication>
 #include <QPushButton>
-#include <QRandomGenerator>
 
 #include <benchmark/benchmark.h>
 
@@ -12,16 +12,14 @@
 
 namespace {
 
-QString randomCodePageText(qsizetype length)
+const QString Key = QStringLiteral("Secreto");
+
+// The same longest text for both benchmarks.
+QString benchText()
 {
     QRandomGenerator random(1);
-    QString text(length, Qt::Uninitialized);
-    for (QChar &c : text)
-        c = Module1::CodeToChar(std::uint8_t(random.bounded(256)));
-    return text;
+    return TestText::RandomCodePage(random, Module1::MaxTextLength);
 }
-
-const QString Key = QStringLiteral("Secreto");
 
 // Done when the editor has laid out and painted what it shows.
 void settle(QPlainTextEdit *editor)
@@ -38,7 +36,7 @@ void BM_PressEncrypt(benchmark::State &state)
     auto *text1 = form.findChild<TextField *>(QStringLiteral("Text1"));
     auto *text3 = form.findChild<TextField *>(QStringLiteral("Text3"));
     auto *encrypt = form.findChild<QPushButton *>(QStringLiteral("Command1"));
-    text1->setText(randomCodePageText(Module1::MaxTextLength));
+    text1->setText(benchText());
     settle(text1);
 
     for (auto _ : state) {
@@ -56,7 +54,7 @@ void BM_BareEditorSetText(benchmark::State &state)
     QPlainTextEdit editor;
     editor.resize(169, 169);
     editor.show();
-    const QString result = Module1::EncryptText(randomCodePageText(Module1::MaxTextLength), Key);
+    const QString result = Module1::EncryptText(benchText(), Key);
 
     for (auto _ : state) {
         editor.setPlainText(result);
