@@ -23,7 +23,7 @@ outside=$(cd "$work/root" && find . -mindepth 1 -maxdepth 1 ! -name usr)
 [ "$(dpkg-deb -f "$deb" Package)" = zentolar ] || { echo "package name"; failed=1; }
 [ "$(dpkg-deb -f "$deb" Version)" = 1.00 ] || { echo "version: $(dpkg-deb -f "$deb" Version)"; failed=1; }
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6core6 libqt6gui6 libqt6widgets6 qt6-translations-l10n fonts-freefont-ttf; do
+for needed in libqt6core6 libqt6gui6 libqt6widgets6; do
     echo "$depends" | grep -q "\\b$needed\\b" || { echo "missing dependency $needed in: $depends"; failed=1; }
 done
 exit "$failed"

@@ -1,20 +1,32 @@
 #!/bin/sh
 # Installs what building and testing Zentolar needs on Debian or Ubuntu; does nothing when all is there.
+# `tools/setup.sh windows` also installs the cross tools for Windows (MinGW-w64, Wine, NSIS, Xvfb,
+# xdotool, xclip) and builds Qt for Windows once per machine (tools/windows-qt.sh).
 set -eu
 
-# fonts-freefont-ttf draws the control pictures the fields show for control codes; the second
+# qt6-translations-l10n has the Spanish texts compiled into the program; the second
 # line checks the Windows resources, the desktop files and the Debian package, and fuzzes.
-packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev fonts-freefont-ttf
+packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev
     binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev"
+windows=false
+if [ "${1:-}" = windows ]; then
+    windows=true
+    # wine64 runs the programs; xvfb, xdotool and xclip drive them as a user would.
+    packages="$packages g++-mingw-w64-x86-64 wine wine64 fonts-wine nsis xvfb xauth xdotool xclip zip"
+fi
 
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
-[ -z "$missing" ] && exit 0
+if [ -n "$missing" ]; then
+    echo "Instalando:$missing"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+fi
 
-echo "Instalando:$missing"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+if $windows; then
+    sh "$(dirname "$0")/windows-qt.sh"
+fi

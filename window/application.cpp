@@ -21,11 +21,28 @@ QTranslator *SetUpApplication(QApplication &app)
     const QLocale spanish(QLocale::Spanish, QLocale::Spain);
     QLocale::setDefault(spanish);
     auto *translator = new QTranslator(&app);
-    if (!translator->load(spanish, QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!LoadQtTranslation(*translator, spanish)) {
         delete translator;
         return nullptr;
     }
     QApplication::installTranslator(translator);
     return translator;
+}
+
+bool LoadQtTranslation(QTranslator &translator, const QLocale &locale, const QStringList &folders)
+{
+    // Qt's Windows deployments carry the combined "qt" catalog, Linux distributions "qtbase" too.
+    for (const QString &folder : folders) {
+        for (const QString &catalog : {QStringLiteral("qt"), QStringLiteral("qtbase")}) {
+            if (translator.load(locale, catalog, QStringLiteral("_"), folder))
+                return true;
+        }
+    }
+    return false;
+}
+
+QStringList QtTranslationFolders()
+{
+    // Those of the Qt the program runs with first, as they match it; then the copy built in.
+    return {QLibraryInfo::path(QLibraryInfo::TranslationsPath), QStringLiteral(":/i18n")};
 }

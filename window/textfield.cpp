@@ -2,6 +2,7 @@
 
 #include "fieldtext.h"
 
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
@@ -33,6 +34,17 @@ qsizetype pieceEnd(QStringView line, qsizetype limit)
     return blank >= limit - 64 ? blank + 1 : limit;
 }
 
+// The font built into the program that draws the codes without a glyph of their own, so they
+// look alike on every system, whatever fonts it has.
+QString codesFontFamily()
+{
+    static const QString family = [] {
+        const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/ZentolarCodigos.ttf"));
+        return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
+    }();
+    return family;
+}
+
 } // namespace
 
 TextField::TextField(QWidget *parent)
@@ -47,6 +59,8 @@ TextField::TextField(QWidget *parent)
     // Code page text needs no shaping; without it a long text is laid out twice as fast.
     QFont plain = font();
     plain.setStyleStrategy(QFont::PreferNoShaping);
+    // The codes' font has nothing but those codes; every other character keeps the usual font.
+    plain.setFamilies({plain.family(), codesFontFamily()});
     setFont(plain);
 }
 

@@ -1,0 +1,115 @@
+#!/usr/bin/env python3
+"""Draws the font the text fields use for the codes that have no glyph of their own: each such
+code is shown as its two hex digits (seven-segment style) in a box, so every one of them can be
+told apart at small sizes and on any system, whatever fonts it has.
+
+Writes resources/fonts/ZentolarCodigos.ttf (committed). Needs fontTools (Debian: python3-fonttools).
+Glyphs are mapped at
+  U+E000 + code       for every code the fields show as a box (private use, no other font has them)
+  U+2400 + code       for codes 0 to 31, U+2421 for 127, U+2422..U+2426 for 129, 141, 143, 144, 157:
+                      the control pictures the fields put on the clipboard, so they look the same
+                      when pasted back before they are read.
+"""
+import os
+import sys
+
+from fontTools.fontBuilder import FontBuilder
+from fontTools.pens.ttGlyphPen import TTGlyphPen
+
+UNITS = 1000
+ADVANCE = 1100
+ASCENT, DESCENT = 900, -250
+BOX = (60, -170, 1040, 810)  # left, bottom, right, top of the outer frame
+FRAME = 55
+DIGIT_WIDTH, DIGIT_BOTTOM, DIGIT_TOP, GAP = 340, -60, 700, 140
+STROKE = 95
+
+SEGMENTS = {  # seven-segment hex digits, as on a calculator
+    "0": "abcdef", "1": "bc", "2": "abdeg", "3": "abcdg", "4": "bcfg", "5": "acdfg",
+    "6": "acdefg", "7": "abc", "8": "abcdefg", "9": "abcdfg", "A": "abcefg", "B": "cdefg",
+    "C": "adef", "D": "bcdeg", "E": "adefg", "F": "aefg",
+}
+
+UNDEFINED = [0x81, 0x8D, 0x8F, 0x90, 0x9D]
+SPECIAL = list(range(0x20)) + [0x7F] + UNDEFINED + [0xA0, 0xAD]
+
+
+def rect(pen, x0, y0, x1, y1, clockwise=True):
+    points = [(x0, y0), (x0, y1), (x1, y1), (x1, y0)]
+    if not clockwise:
+        points.reverse()
+    pen.moveTo(points[0])
+    for p in points[1:]:
+        pen.lineTo(p)
+    pen.closePath()
+
+
+def digit(pen, ch, x0):
+    x1, y0, y1 = x0 + DIGIT_WIDTH, DIGIT_BOTTOM, DIGIT_TOP
+    ym = (y0 + y1) // 2
+    s, h = STROKE, STROKE // 2
+    parts = {
+        "a": (x0, y1 - s, x1, y1), "d": (x0, y0, x1, y0 + s), "g": (x0, ym - h, x1, ym + h),
+        "f": (x0, ym - h, x0 + s, y1), "b": (x1 - s, ym - h, x1, y1),
+        "e": (x0, y0, x0 + s, ym + h), "c": (x1 - s, y0, x1, ym + h),
+    }
+    for segment in SEGMENTS[ch]:
+        rect(pen, *parts[segment])
+
+
+def code_glyph(code):
+    pen = TTGlyphPen(None)
+    left, bottom, right, top = BOX
+    rect(pen, left, bottom, right, top)
+    rect(pen, left + FRAME, bottom + FRAME, right - FRAME, top - FRAME, clockwise=False)
+    start = (ADVANCE - 2 * DIGIT_WIDTH - GAP) // 2
+    text = "%02X" % code
+    digit(pen, text[0], start)
+    digit(pen, text[1], start + DIGIT_WIDTH + GAP)
+    return pen.glyph()
+
+
+def main():
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
+        os.path.dirname(__file__), "..", "resources", "fonts", "ZentolarCodigos.ttf")
+    names = [".notdef"] + ["code%02X" % c for c in SPECIAL]
+    glyphs = {".notdef": TTGlyphPen(None).glyph()}
+    cmap = {}
+    for c in SPECIAL:
+        name = "code%02X" % c
+        glyphs[name] = code_glyph(c)
+        cmap[0xE000 + c] = name
+        if c < 0x20:
+            cmap[0x2400 + c] = name
+    cmap[0x2421] = "code7F"
+    for i, c in enumerate(UNDEFINED):
+        cmap[0x2422 + i] = "code%02X" % c
+
+    fb = FontBuilder(UNITS, isTTF=True)
+    fb.setupGlyphOrder(names)
+    fb.setupCharacterMap(cmap)
+    fb.setupGlyf(glyphs)
+    fb.setupHorizontalMetrics({n: (ADVANCE if n != ".notdef" else 500, 0) for n in names})
+    fb.setupHorizontalHeader(ascent=ASCENT, descent=DESCENT)
+    fb.setupNameTable({
+        "familyName": "Zentolar Codigos",
+        "styleName": "Regular",
+        "uniqueFontIdentifier": "Zentolar Codigos Regular",
+        "fullName": "Zentolar Codigos",
+        "psName": "ZentolarCodigos-Regular",
+        "version": "Version 1.000",
+        "copyright": "Copyright (C) the Zentolar developers",
+        "licenseDescription": "GPL-3.0-or-later, with the GPL font exception: documents that "
+                              "embed this font are not covered by the GPL on that account.",
+    })
+    fb.setupOS2(sTypoAscender=ASCENT, sTypoDescender=DESCENT, sTypoLineGap=0,
+                usWinAscent=ASCENT, usWinDescent=-DESCENT, fsType=0)
+    fb.setupPost()
+    # Fixed timestamps, so the same script always writes the same file.
+    fb.font["head"].created = fb.font["head"].modified = 3786912000
+    os.makedirs(os.path.dirname(os.path.abspath(out)), exist_ok=True)
+    fb.save(out)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,110 @@
+#!/bin/sh
+# Builds Qt for Windows (static, release, MinGW-w64) from Debian's own qtbase source of exactly
+# the host's Qt version, once per machine, into a cache outside the checkout:
+#   $ZENTOLAR_CACHE/qt-<version>-win64-<key>/   the installed Qt (key: configure options + toolchain)
+#   $ZENTOLAR_CACHE/qt-windows                   a link to it, which the `windows` presets use
+# ZENTOLAR_CACHE defaults to /var/cache/zentolar. A cache without its .complete mark is the
+# leftover of an interrupted build and is built again. Run by `tools/setup.sh windows`.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+cache=${ZENTOLAR_CACHE:-/var/cache/zentolar}
+toolchain="$top/cmake/mingw-w64-x86_64.cmake"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+step="start"
+fail() {
+    echo "windows-qt: failed at step '$step': $*" >&2
+    exit 1
+}
+trap '[ $? -eq 0 ] || echo "windows-qt: stopped during step: $step" >&2' EXIT
+
+# Modules the program and its tests need: Core, Gui, Widgets and Test, with the Windows platform
+# plugin and the Windows style. Everything else is left out to keep the build short.
+# -no-feature-tabletevent: Debian's source has no Wintab sources. Direct2D stays on: Qt 6.4 builds
+# its DirectWrite font database only with it.
+options="-release -static -static-runtime -xplatform win32-g++ -nomake examples -nomake tests
+ -no-opengl -no-dbus -no-icu -no-glib -no-pkg-config -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg
+ -qt-freetype -qt-harfbuzz -qt-doubleconversion -no-feature-sql -no-feature-network
+ -no-feature-printsupport -no-feature-concurrent -no-feature-xml -no-feature-vulkan
+ -no-feature-tabletevent"
+
+step="read the host's Qt version"
+host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null) ||
+    fail "qt6-base-dev is not installed (run tools/setup.sh first)"
+upstream=${host_version%%+*}
+upstream=${upstream%%-*}
+key=$(printf '%s\n' "$options" | cat - "$toolchain" | sha256sum | cut -c1-12)
+prefix="$cache/qt-$upstream-win64-$key"
+link="$cache/qt-windows"
+
+if [ -f "$prefix/.complete" ]; then
+    [ "$(readlink "$link" 2>/dev/null)" = "$prefix" ] || ln -sfn "$prefix" "$link"
+    echo "Qt $upstream para Windows: ya está en $prefix"
+    exit 0
+fi
+
+step="prepare the cache folder $cache"
+if ! mkdir -p "$cache" 2>/dev/null || [ ! -w "$cache" ]; then
+    $sudo mkdir -p "$cache"
+    $sudo chown "$(id -u):$(id -g)" "$cache"
+fi
+if [ -d "$prefix" ]; then
+    echo "Qt $upstream para Windows: $prefix quedó a medias; se construye de nuevo"
+    rm -rf "$prefix"
+fi
+work="$cache/work-$key"
+rm -rf "$work"
+mkdir -p "$work"
+
+step="fetch Debian's qt6-base source $host_version"
+echo "[1/5] Fuente de qt6-base $host_version"
+if ! ls /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
+        xargs grep -qs '^\(Types: .*deb-src\|deb-src \)'; then
+    # Repeat the machine's own binary entries as source entries.
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+            $sudo tee /etc/apt/sources.list.d/zentolar-src.sources > /dev/null
+    elif [ -f /etc/apt/sources.list.d/ubuntu.sources ]; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/ubuntu.sources |
+            $sudo tee /etc/apt/sources.list.d/zentolar-src.sources > /dev/null
+    else
+        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+            $sudo tee /etc/apt/sources.list.d/zentolar-src.list > /dev/null
+    fi
+    $sudo apt-get update -qq
+fi
+(cd "$work" && apt-get source -qq --download-only "qt6-base=$host_version") ||
+    fail "no source package qt6-base=$host_version is reachable (is a deb-src entry configured?)"
+
+step="unpack the source"
+echo "[2/5] Desempaquetando"
+(cd "$work" && dpkg-source -q -x qt6-base_*.dsc src > /dev/null) || fail "dpkg-source could not unpack it"
+source_version=$(sed -n 's/.*QT_REPO_MODULE_VERSION "\([0-9.]*\)".*/\1/p' "$work/src/.cmake.conf")
+[ "$source_version" = "$upstream" ] ||
+    fail "the source is Qt $source_version but the host's Qt is $upstream; both must be the same version"
+
+step="configure Qt $upstream for Windows"
+echo "[3/5] Configurando Qt $upstream (static, MinGW-w64)"
+mkdir -p "$work/build"
+# shellcheck disable=SC2086 # options is a word list
+(cd "$work/build" && "$work/src/configure" -prefix "$prefix" $options -qt-host-path /usr \
+    -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake > "$work/configure.log" 2>&1) ||
+    { tail -30 "$work/configure.log"; fail "configure failed; log: $work/configure.log"; }
+
+step="build Qt (about half an hour on two cores)"
+echo "[4/5] Compilando (unos 30 minutos con dos núcleos)"
+# Ninja prints a line per step; show one in fifty so the progress stays readable.
+(cd "$work/build" && ninja 2>&1; echo "ninja-exit $?") | tee "$work/build.log" |
+    awk '/^\[[0-9]+\/[0-9]+\]/ { split(substr($1, 2), p, "/"); if (p[1] % 50 == 0 || p[1] == p[2]) printf "  %s de %s pasos\n", p[1], p[2]; fflush() }'
+grep -q '^ninja-exit 0$' "$work/build.log" ||
+    { grep -B5 -A20 'FAILED' "$work/build.log" | head -60; fail "the build failed; log: $work/build.log"; }
+
+step="install into $prefix"
+echo "[5/5] Instalando en $prefix"
+(cd "$work/build" && cmake --install . > "$work/install.log" 2>&1) || fail "install failed; log: $work/install.log"
+printf '%s\n%s\n' "qt6-base $host_version" "$options" > "$prefix/.complete"
+ln -sfn "$prefix" "$link"
+rm -rf "$work"
+echo "Qt $upstream para Windows: listo en $prefix"
