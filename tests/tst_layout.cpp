@@ -8,11 +8,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QStyleOptionButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
+
+#include <memory>
 
 using namespace Module1;
 
@@ -62,6 +67,10 @@ private slots:
     void captionsHaveNoAccessKeys();
     void fieldsAreNamedByTheirLabels();
     void qtTextsAreSpanish();
+    void contextMenusAreSpanish_data();
+    void contextMenusAreSpanish();
+    void qtTranslationIsFoundUnderEitherName_data();
+    void qtTranslationIsFoundUnderEitherName();
     void applicationIsNamedVersionedAndHasItsIcon();
 
     void encryptedTextSurvivesTheRoadThroughTheButtons_data();
@@ -269,6 +278,72 @@ void TestLayout::qtTextsAreSpanish()
     QCOMPARE(QCoreApplication::translate("QWidgetTextControl", "Select All"),
              QStringLiteral("Seleccionar todo"));
     QCOMPARE(QLocale().language(), QLocale::Spanish);
+}
+
+void TestLayout::contextMenusAreSpanish_data()
+{
+    QTest::addColumn<QString>("widget");
+    QTest::newRow("the plain-text field") << "Text1";
+    QTest::newRow("the encoded field") << "Text3";
+    QTest::newRow("the key prompt's line") << "KeyPrompt";
+}
+
+void TestLayout::contextMenusAreSpanish()
+{
+    QFETCH(QString, widget);
+
+    Form1 form(answerKey, ignoreErrors);
+    QLineEdit keyLine;
+    std::unique_ptr<QMenu> menu;
+    if (widget == QLatin1String("KeyPrompt"))
+        menu.reset(keyLine.createStandardContextMenu());
+    else
+        menu.reset(field(form, qPrintable(widget))->createStandardContextMenu());
+    QVERIFY(menu);
+    QStringList texts;
+    for (QAction *action : menu->actions())
+        texts << action->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
+    for (const char *spanish : {"Deshacer", "Rehacer", "Cortar", "Copiar", "Pegar", "Seleccionar todo"})
+        QVERIFY2(texts.contains(QLatin1String(spanish)), qPrintable(texts.join(QLatin1String(", "))));
+}
+
+void TestLayout::qtTranslationIsFoundUnderEitherName_data()
+{
+    QTest::addColumn<QStringList>("catalogs"); // folder/catalog files to lay out, folders "a" and "b"
+    QTest::addColumn<QString>("expected"); // the file that is loaded, or empty for none
+
+    QTest::newRow("the combined catalog of a Windows deployment")
+        << QStringList {"a/qt_es.qm"} << "a/qt_es.qm";
+    QTest::newRow("the qtbase catalog of a Linux distribution")
+        << QStringList {"a/qtbase_es.qm"} << "a/qtbase_es.qm";
+    QTest::newRow("the combined catalog before qtbase in the same folder")
+        << QStringList {"a/qtbase_es.qm", "a/qt_es.qm"} << "a/qt_es.qm";
+    QTest::newRow("the running Qt's folder before the copy built in")
+        << QStringList {"a/qtbase_es.qm", "b/qt_es.qm"} << "a/qtbase_es.qm";
+    QTest::newRow("the second folder when the first has none")
+        << QStringList {"b/qtbase_es.qm"} << "b/qtbase_es.qm";
+    QTest::newRow("no catalog in either folder") << QStringList {"a/qtbase_fr.qm"} << "";
+}
+
+void TestLayout::qtTranslationIsFoundUnderEitherName()
+{
+    QFETCH(QStringList, catalogs);
+    QFETCH(QString, expected);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const QString &catalog : catalogs) {
+        QVERIFY(QDir(dir.path()).mkpath(catalog.section(QLatin1Char('/'), 0, 0)));
+        QVERIFY(QFile::copy(QStringLiteral(":/i18n/qtbase_es.qm"), dir.filePath(catalog)));
+    }
+    QTranslator translator;
+    const bool found = LoadQtTranslation(translator, QLocale(QLocale::Spanish, QLocale::Spain),
+                                         {dir.filePath(QStringLiteral("a")), dir.filePath(QStringLiteral("b"))});
+    QCOMPARE(found, !expected.isEmpty());
+    if (found) {
+        QCOMPARE(QDir(dir.path()).relativeFilePath(translator.filePath()), expected);
+        QCOMPARE(translator.translate("QWidgetTextControl", "&Undo"), QStringLiteral("&Deshacer"));
+    }
 }
 
 void TestLayout::applicationIsNamedVersionedAndHasItsIcon()

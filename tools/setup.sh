@@ -12,7 +12,7 @@ windows=false
 if [ "${1:-}" = windows ]; then
     windows=true
     # wine64 runs the programs; xvfb, xdotool and xclip drive them as a user would.
-    packages="$packages g++-mingw-w64-x86-64 wine wine64 fonts-wine nsis xvfb xauth xdotool xclip zip"
+    packages="$packages g++-mingw-w64-x86-64 wine wine64 fonts-wine nsis xvfb xauth xdotool xclip x11-utils imagemagick unzip"
 fi
 
 missing=""

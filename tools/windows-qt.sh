@@ -97,7 +97,19 @@ step="build Qt (about half an hour on two cores)"
 echo "[4/5] Compilando (unos 30 minutos con dos núcleos)"
 # Ninja prints a line per step; show one in fifty so the progress stays readable.
 (cd "$work/build" && ninja 2>&1; echo "ninja-exit $?") | tee "$work/build.log" |
-    awk '/^\[[0-9]+\/[0-9]+\]/ { split(substr($1, 2), p, "/"); if (p[1] % 50 == 0 || p[1] == p[2]) printf "  %s de %s pasos\n", p[1], p[2]; fflush() }'
+    while IFS= read -r line; do
+        case $line in
+        \[*/*\]*)
+            done_steps=${line%%/*}
+            done_steps=${done_steps#\[}
+            all_steps=${line%%\]*}
+            all_steps=${all_steps#*/}
+            if [ $((done_steps % 50)) -eq 0 ] || [ "$done_steps" = "$all_steps" ]; then
+                echo "  $done_steps de $all_steps pasos ($(date +%H:%M))"
+            fi
+            ;;
+        esac
+    done
 grep -q '^ninja-exit 0$' "$work/build.log" ||
     { grep -B5 -A20 'FAILED' "$work/build.log" | head -60; fail "the build failed; log: $work/build.log"; }
 

@@ -1,0 +1,92 @@
+#!/bin/sh
+# Copy and paste between two running zentolar.exe under Wine keep every one of the 256 codes, and
+# the clipboard never receives a raw NUL or any other raw control code but the line break.
+# Instance A takes a text of all 256 codes from the clipboard and encodes it; its encoded text is
+# copied, pasted into instance B and decoded there, and must give back the very same text.
+# Usage: check_clipboard.sh WINE_STATE ZENTOLAR_EXE
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+ZENTOLAR_WINE_STATE=$1
+exe=$2
+ZENTOLAR_WINE_SOURCED=1 . "$here/wine.sh"
+. "$here/drive.sh"
+wine_start
+work=$(mktemp -d)
+trap 'wineserver -k 2> /dev/null || true; rm -rf "$work"' EXIT
+
+# Every code as the fields put it on the clipboard: control codes as the control pictures
+# U+2400..U+241F, 127 as U+2421, the five codes code page 1252 leaves undefined as U+2422..U+2426,
+# every other code as its character; then a real line break.
+{
+    i=0
+    while [ "$i" -lt 32 ]; do
+        printf "\\342\\220\\$(printf %o $((0x80 + i)))"
+        i=$((i + 1))
+    done
+    i=32
+    while [ "$i" -lt 127 ]; do
+        printf "\\$(printf %o "$i")"
+        i=$((i + 1))
+    done
+    printf '\342\220\241'
+    for code in 128 129 130 131 132 133 134 135 136 137 138 139 140 141 142 143 144 145 146 147 148 \
+                149 150 151 152 153 154 155 156 157 158 159; do
+        case $code in
+        129) printf '\342\220\242' ;; 141) printf '\342\220\243' ;; 143) printf '\342\220\244' ;;
+        144) printf '\342\220\245' ;; 157) printf '\342\220\246' ;;
+        *) printf "\\$(printf %o "$code")" | iconv -f CP1252 -t UTF-8 ;;
+        esac
+    done
+    i=160
+    while [ "$i" -lt 256 ]; do
+        printf "\\$(printf %o "$i")" | iconv -f ISO-8859-1 -t UTF-8
+        i=$((i + 1))
+    done
+    printf '\nfin'
+} > "$work/all"
+
+start_instance() {
+    wine "$exe" > /dev/null 2>&1 &
+    prompt=$(wait_window Clave)
+    [ -n "$prompt" ] || { echo "FAIL: no key prompt"; exit 1; }
+    typed "$prompt" "Llave"
+    keys "$prompt" Return
+    wait_window_gone Clave || { echo "FAIL: the key prompt stayed"; exit 1; }
+}
+
+# A: paste into Text1, encode, copy Text3.
+start_instance
+a=$(wait_window Zentolar)
+set_clipboard < "$work/all"
+keys "$a" Tab ctrl+v shift+Tab space Tab Tab Tab ctrl+a ctrl+c
+clipboard > "$work/encoded"
+[ -s "$work/encoded" ] || { echo "FAIL: nothing was copied from the encoded field"; exit 1; }
+cmp -s "$work/encoded" "$work/all" && fail "the text was not encoded"
+# No raw control code but the line break (and the tab) reached the clipboard.
+if LC_ALL=C tr -d '\n\r\t' < "$work/encoded" | LC_ALL=C grep -q '[[:cntrl:]]'; then
+    fail "a raw control code reached the clipboard"
+fi
+[ "$(tr -d '\000' < "$work/encoded" | wc -c)" -eq "$(wc -c < "$work/encoded")" ] ||
+    fail "a raw NUL reached the clipboard"
+
+# B, a second running instance: paste the encoded text into Text3, decode, copy Text1.
+start_instance
+b=""
+for _ in $(seq 100); do
+    b=$(xdotool search --onlyvisible --name '^Zentolar$' | grep -vx "$a" | head -n 1) || true
+    [ -z "$b" ] || break
+    sleep 0.2
+done
+[ -n "$b" ] || { echo "FAIL: the second window did not appear"; exit 1; }
+set_clipboard < "$work/encoded"
+keys "$b" Tab Tab Tab ctrl+v shift+Tab space shift+Tab ctrl+a ctrl+c
+clipboard > "$work/decoded"
+# Wine may hand line breaks over as CR LF.
+tr -d '\r' < "$work/decoded" > "$work/decoded.lf"
+if ! cmp -s "$work/decoded.lf" "$work/all"; then
+    fail "the text decoded in the second instance differs from the one encoded in the first"
+    od -c "$work/all" | head -20
+    od -c "$work/decoded.lf" | head -20
+fi
+window_shown Zentolar || fail "the windows closed"
+exit "$failed"
