@@ -12,11 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString any = FuzzInput::Units(data, size / 2);
 
     // Whatever is typed or pasted gives code page text, and showing that text again changes nothing.
-    const QString text = FromDisplay(any);
-    Check(FuzzInput::InCodePage(text), "text from any shown string is code page text");
+    Check(FuzzInput::InCodePage(FromDisplay(any)), "text from any shown string is code page text");
+    Check(FuzzInput::InCodePage(FromPasted(any)), "text from any pasted string is code page text");
     const QString shown = Normalize(any);
-    Check(FromDisplay(shown) == text, "normalizing keeps the text");
+    Check(FromDisplay(shown) == FromDisplay(any.normalized(QString::NormalizationForm_C)),
+          "normalizing keeps the composed text");
     Check(Normalize(shown) == shown, "normalizing twice changes nothing");
+    Check(NormalizePasted(any) == ToDisplay(FromPasted(any)), "pasting shows the pasted text");
 
     // Every code page text survives being shown, and what is shown holds no NUL and no CR.
     QString codePageText = any;
@@ -25,5 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString display = ToDisplay(codePageText);
     Check(FromDisplay(display) == codePageText, "text to display and back is the same text");
     Check(!display.contains(QChar(0)) && !display.contains(QLatin1Char('\r')), "no NUL or CR is shown");
+    const QString copied = ToClipboard(codePageText);
+    Check(FromPasted(copied) == codePageText, "text copied and pasted back is the same text");
+    Check(!copied.contains(QChar(0)) && !copied.contains(QLatin1Char('\r')), "no NUL or CR is copied");
     return 0;
 }

@@ -14,8 +14,12 @@ class TestFieldText : public QObject
 private slots:
     void toDisplay_data();
     void toDisplay();
+    void toClipboard_data();
+    void toClipboard();
     void fromDisplay_data();
     void fromDisplay();
+    void fromPasted_data();
+    void fromPasted();
     void everyCodeSurvivesAtEveryPosition();
     void randomTextsRichInControlCodesSurvive();
 };
@@ -26,21 +30,23 @@ void TestFieldText::toDisplay_data()
     QTest::addColumn<QString>("shown");
 
     QTest::newRow("CR LF is a line break") << QStringLiteral("a\r\nb") << QStringLiteral("a\nb");
-    QTest::newRow("a lone CR is its picture") << QStringLiteral("a\rb") << QStringLiteral("a␍b");
-    QTest::newRow("a lone LF is its picture") << QStringLiteral("a\nb") << QStringLiteral("a␊b");
-    QTest::newRow("CR CR LF is a CR picture and a line break")
-        << QStringLiteral("\r\r\n") << QStringLiteral("␍\n");
-    QTest::newRow("CR LF LF is a line break and an LF picture")
-        << QStringLiteral("\r\n\n") << QStringLiteral("\n␊");
-    QTest::newRow("LF CR is two pictures") << QStringLiteral("\n\r") << QStringLiteral("␊␍");
-    QTest::newRow("NUL is its picture") << QString(QChar(0)) << QStringLiteral("␀");
-    QTest::newRow("tab and unit separator are their pictures")
-        << QStringLiteral("\t\x1f") << QStringLiteral("␉␟");
-    QTest::newRow("DEL is its picture") << QStringLiteral("\x7f") << QStringLiteral("␡");
-    QTest::newRow("the five undefined codes get the five spare pictures")
-        << QStringLiteral("\u0081\u008d\u008f\u0090\u009d") << QStringLiteral("␢␣␤␥␦");
-    QTest::newRow("no-break space and soft hyphen are shown as they are")
-        << QStringLiteral("\u00a0\u00ad") << QStringLiteral("\u00a0\u00ad");
+    QTest::newRow("a lone CR is its box") << QStringLiteral("a\rb") << QStringLiteral("a\u240Db");
+    QTest::newRow("a lone LF is its box") << QStringLiteral("a\nb") << QStringLiteral("a\u240Ab");
+    QTest::newRow("CR CR LF is a CR box and a line break")
+        << QStringLiteral("\r\r\n") << QStringLiteral("\u240D\n");
+    QTest::newRow("CR LF LF is a line break and an LF box")
+        << QStringLiteral("\r\n\n") << QStringLiteral("\n\u240A");
+    QTest::newRow("LF CR is two boxes") << QStringLiteral("\n\r") << QStringLiteral("\u240A\u240D");
+    QTest::newRow("NUL is its box") << QString(QChar(0)) << QStringLiteral("\u2400");
+    QTest::newRow("a tab is a tab") << QStringLiteral("a\tb") << QStringLiteral("a\tb");
+    QTest::newRow("start of heading and unit separator are their boxes")
+        << QStringLiteral("\x01\x1f") << QStringLiteral("\u2401\u241F");
+    QTest::newRow("DEL is its box") << QStringLiteral("\x7f") << QStringLiteral("\u2421");
+    QTest::newRow("the five undefined codes are their boxes")
+        << QStringLiteral("\u0081\u008d\u008f\u0090\u009d")
+        << QStringLiteral("\u2440\u2441\u2442\u2443\u2444");
+    QTest::newRow("no-break space and soft hyphen, which hide, are their boxes")
+        << QStringLiteral("\u00a0\u00ad") << QStringLiteral("\u2445\u2446");
     QTest::newRow("euro, florin and capital Y with diaeresis are shown as they are")
         << QStringLiteral("€ƒŸ") << QStringLiteral("€ƒŸ");
     QTest::newRow("a character outside the code page is shown as ?")
@@ -56,6 +62,28 @@ void TestFieldText::toDisplay()
     QCOMPARE(ToDisplay(text), shown);
 }
 
+void TestFieldText::toClipboard_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("copied");
+
+    QTest::newRow("CR LF is a line break, a tab a tab")
+        << QStringLiteral("a\tb\r\nc") << QStringLiteral("a\tb\nc");
+    QTest::newRow("NUL, a lone CR and a lone LF are their control pictures")
+        << QStringLiteral("\0\r.\n") << QStringLiteral("␀␍.␊");
+    QTest::newRow("DEL and the undefined codes are pictures")
+        << QStringLiteral("\x7f\u0081\u009d") << QStringLiteral("␡␢␦");
+    QTest::newRow("no-break space and soft hyphen are themselves for other programs")
+        << QStringLiteral("\u00a0\u00ad") << QStringLiteral("\u00a0\u00ad");
+}
+
+void TestFieldText::toClipboard()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, copied);
+    QCOMPARE(ToClipboard(text), copied);
+}
+
 void TestFieldText::fromDisplay_data()
 {
     QTest::addColumn<QString>("shown");
@@ -67,13 +95,21 @@ void TestFieldText::fromDisplay_data()
     QTest::newRow("LF LF is two line breaks") << QStringLiteral("\n\n") << QStringLiteral("\r\n\r\n");
     QTest::newRow("paragraph and line separators are line breaks")
         << QStringLiteral("\u2029\u2028") << QStringLiteral("\r\n\r\n");
+    QTest::newRow("boxes give their codes") << QStringLiteral("\u2400\u240D\u240A\u2421\u2440\u2445\u2446")
+                                            << QStringLiteral("\0\r\n\x7f\u0081\u00a0\u00ad");
+    QTest::newRow("neighbours of the boxes that are none of ours give ?")
+        << QStringLiteral("\u2427\u2447\u243F\uE001") << QStringLiteral("????");
     QTest::newRow("pictures give their codes")
         << QStringLiteral("␀␍␊␡␢␦") << QStringLiteral("\0\r\n\x7f\u0081\u009d");
     QTest::newRow("raw control codes stay themselves")
         << QStringLiteral("\t\x01") << QStringLiteral("\t\x01");
     QTest::newRow("symbol for space is not a picture of ours") << QStringLiteral("␠") << QStringLiteral("?");
     QTest::newRow("characters outside the code page give ?")
-        << QStringLiteral("中😀\u0080") << QStringLiteral("????");
+        << QStringLiteral("中\u0080") << QStringLiteral("??");
+    QTest::newRow("a character of two UTF-16 units gives one ?")
+        << QStringLiteral("a😀b𝄞") << QStringLiteral("a?b?");
+    QTest::newRow("a lone half of a pair gives one ?")
+        << QString(QChar(0xD83D)) + QStringLiteral("x") + QChar(0xDE00) << QStringLiteral("?x?");
 }
 
 void TestFieldText::fromDisplay()
@@ -84,12 +120,44 @@ void TestFieldText::fromDisplay()
     QCOMPARE(FromDisplay(shown), text);
 }
 
+void TestFieldText::fromPasted_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("e and a combining acute accent compose to é")
+        << QStringLiteral("cafe\u0301") << QStringLiteral("café");
+    QTest::newRow("decomposed capitals and tilde compose too")
+        << QStringLiteral("A\u0300N\u0303o\u0308") << QStringLiteral("ÀÑö");
+    QTest::newRow("a combining mark with nothing to compose with gives ?")
+        << QStringLiteral("q\u0301") << QStringLiteral("q?");
+    QTest::newRow("Windows line breaks: a lone CR and a lone LF stay raw codes")
+        << QStringLiteral("a\r\nb\rc\nd") << QStringLiteral("a\r\nb\rc\nd");
+    QTest::newRow("Windows line breaks: a line separator is no line break")
+        << QStringLiteral("a\r\nb\u2028") << QStringLiteral("a\r\nb?");
+    QTest::newRow("without CR LF a lone CR, a lone LF and a separator are line breaks")
+        << QStringLiteral("a\rb\nc\u2029") << QStringLiteral("a\r\nb\r\nc\r\n");
+    QTest::newRow("control pictures and boxes give their codes either way")
+        << QStringLiteral("␀\u240D\r\n") << QStringLiteral("\0\r\r\n");
+    QTest::newRow("an emoji gives one ?") << QStringLiteral("👍") << QStringLiteral("?");
+}
+
+void TestFieldText::fromPasted()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, text);
+    QCOMPARE(FromPasted(pasted), text);
+    QCOMPARE(NormalizePasted(pasted), ToDisplay(text));
+}
+
 void TestFieldText::everyCodeSurvivesAtEveryPosition()
 {
     const QString codes = TestText::AllCodes();
     for (int shift = 0; shift < 256; ++shift) {
         const QString text = codes.mid(shift) + codes.left(shift);
         QCOMPARE(FromDisplay(ToDisplay(text)), text);
+        QCOMPARE(FromDisplay(ToClipboard(text)), text);
+        QCOMPARE(FromPasted(ToClipboard(text)), text);
     }
 }
 
@@ -103,6 +171,9 @@ void TestFieldText::randomTextsRichInControlCodesSurvive()
         QVERIFY(!shown.contains(QLatin1Char('\r')));
         QCOMPARE(FromDisplay(shown), text);
         QCOMPARE(Normalize(shown), shown);
+        const QString copied = ToClipboard(text);
+        QVERIFY(!copied.contains(QChar(0)));
+        QCOMPARE(FromPasted(copied), text);
     }
 }
 

@@ -7,14 +7,18 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTranslator>
 
 #include <memory>
@@ -76,6 +80,7 @@ private slots:
     void encryptedTextSurvivesTheRoadThroughTheButtons_data();
     void encryptedTextSurvivesTheRoadThroughTheButtons();
     void screenshot();
+    void everyCodeWithoutAGlyphIsABoxOfItsOwn();
 };
 
 void TestLayout::initTestCase()
@@ -337,8 +342,9 @@ void TestLayout::qtTranslationIsFoundUnderEitherName()
         QVERIFY(QFile::copy(QStringLiteral(":/i18n/qtbase_es.qm"), dir.filePath(catalog)));
     }
     QTranslator translator;
-    const bool found = LoadQtTranslation(translator, QLocale(QLocale::Spanish, QLocale::Spain),
-                                         {dir.filePath(QStringLiteral("a")), dir.filePath(QStringLiteral("b"))});
+    const bool found
+        = LoadQtTranslation(translator, QLocale(QLocale::Spanish, QLocale::Spain),
+                            {dir.filePath(QStringLiteral("a")), dir.filePath(QStringLiteral("b"))});
     QCOMPARE(found, !expected.isEmpty());
     if (found) {
         QCOMPARE(QDir(dir.path()).relativeFilePath(translator.filePath()), expected);
@@ -408,6 +414,53 @@ void TestLayout::screenshot()
     QVERIFY(shot.save(path));
     QCOMPARE(QImage(path).size(), QSize(486, 214) * shot.devicePixelRatio());
     qInfo("Screenshot: %s", qPrintable(path));
+}
+
+void TestLayout::everyCodeWithoutAGlyphIsABoxOfItsOwn()
+{
+    // All 256 codes, sixteen to a line, at the fields' own font and size.
+    QString text;
+    for (int row = 0; row < 16; ++row) {
+        for (int column = 0; column < 16; ++column)
+            text += CodeToChar(std::uint8_t(16 * row + column));
+        text += QStringLiteral("\r\n");
+    }
+    TextField field;
+    field.setObjectName(QStringLiteral("Codes"));
+    field.resize(420, 400);
+    field.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&field));
+    field.setText(text);
+    QCOMPARE(field.text(), text);
+
+    // Each code without a glyph of its own is drawn by the codes' font, each with a glyph of its own.
+    QSet<quint32> glyphs;
+    int boxes = 0;
+    for (QTextBlock block = field.document()->firstBlock(); block.isValid(); block = block.next()) {
+        QTextLayout line(block.text(), field.font());
+        line.beginLayout();
+        line.createLine();
+        line.endLayout();
+        for (const QGlyphRun &run : line.glyphRuns()) {
+            if (run.rawFont().familyName() != QLatin1String("Zentolar Codigos"))
+                continue;
+            for (quint32 glyph : run.glyphIndexes()) {
+                glyphs.insert(glyph);
+                ++boxes;
+            }
+        }
+    }
+    // 0..31 but the tab, 127, the five undefined codes, 160 and 173.
+    QCOMPARE(boxes, 31 + 1 + 5 + 2);
+    QCOMPARE(glyphs.size(), boxes);
+
+    // Three times the size, for the eye.
+    const QImage shot = field.grab().toImage();
+    const QImage zoomed = shot.scaled(shot.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QVERIFY(QDir().mkpath(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)));
+    const QString path = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("codes.png"));
+    QVERIFY(zoomed.save(path));
+    qInfo("Every code: %s", qPrintable(path));
 }
 
 QTEST_MAIN(TestLayout)

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
@@ -35,12 +36,15 @@ private slots:
     void controlCodesAreShownAsPictures();
 
     void typedCharactersOutsideTheCodePageBecomeQuestionMarks();
+    void inputMethodTextIsBroughtIntoTheCodePage_data();
     void inputMethodTextIsBroughtIntoTheCodePage();
     void enterTypesALineBreak();
     void pastedPlainTextKeepsItsLines_data();
     void pastedPlainTextKeepsItsLines();
     void copyAndPasteReproduceTheExactText();
     void pasteCanBeUndone();
+    void tabsAreTabs_data();
+    void tabsAreTabs();
     void longLinesWrapWithoutAHorizontalScrollBar();
 
     void longLinesAreHeldInPiecesAndReadBackWhole_data();
@@ -48,6 +52,8 @@ private slots:
     void editingNextToASoftBreak_data();
     void editingNextToASoftBreak();
     void copyAcrossASoftBreakHasNoLineBreak();
+    void caretCrossesASoftBreakInOneStep_data();
+    void caretCrossesASoftBreakInOneStep();
     void linesCommittedByAnInputMethodAreRealLines();
 };
 
@@ -104,7 +110,7 @@ void TestTextField::controlCodesAreShownAsPictures()
 {
     TextField field;
     field.setText(QStringLiteral("a\0b\rc\r\nd"));
-    QCOMPARE(field.toPlainText(), QStringLiteral("a␀b␍c\nd"));
+    QCOMPARE(field.toPlainText(), QStringLiteral("a\u2400b\u240Dc\nd"));
     QCOMPARE(field.blockCount(), 2);
 }
 
@@ -116,17 +122,31 @@ void TestTextField::typedCharactersOutsideTheCodePageBecomeQuestionMarks()
     type(&field, QStringLiteral("中"));
     type(&field, QStringLiteral("😀"));
     type(&field, QStringLiteral("€"));
-    QCOMPARE(field.text(), QStringLiteral("añ???€"));
-    QCOMPARE(field.toPlainText(), QStringLiteral("añ???€"));
+    QCOMPARE(field.text(), QStringLiteral("añ??€")); // the emoji is one character, so one ?
+    QCOMPARE(field.toPlainText(), QStringLiteral("añ??€"));
+}
+
+void TestTextField::inputMethodTextIsBroughtIntoTheCodePage_data()
+{
+    QTest::addColumn<QString>("committed");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("characters outside the code page become ?")
+        << QStringLiteral("日本é") << QStringLiteral("??é");
+    QTest::newRow("a decomposed accent is composed") << QStringLiteral("e\u0301") << QStringLiteral("é");
+    QTest::newRow("an emoji becomes one ?") << QStringLiteral("😀") << QStringLiteral("?");
 }
 
 void TestTextField::inputMethodTextIsBroughtIntoTheCodePage()
 {
+    QFETCH(QString, committed);
+    QFETCH(QString, text);
+
     TextField field;
     QInputMethodEvent event;
-    event.setCommitString(QStringLiteral("日本é"));
+    event.setCommitString(committed);
     QApplication::sendEvent(&field, &event);
-    QCOMPARE(field.text(), QStringLiteral("??é"));
+    QCOMPARE(field.text(), text);
 }
 
 void TestTextField::enterTypesALineBreak()
@@ -151,6 +171,10 @@ void TestTextField::pastedPlainTextKeepsItsLines_data()
         << QStringLiteral("Ωmega") << QStringLiteral("?mega");
     QTest::newRow("a pasted control picture gives its code")
         << QStringLiteral("x␀y") << QStringLiteral("x\0y");
+    QTest::newRow("Windows line breaks keep a lone CR and a lone LF as codes")
+        << QStringLiteral("uno\r\ndos\rtres\n") << QStringLiteral("uno\r\ndos\rtres\n");
+    QTest::newRow("decomposed text is composed") << QStringLiteral("n\u0303u") << QStringLiteral("ñu");
+    QTest::newRow("an emoji becomes one ?") << QStringLiteral("ok👍") << QStringLiteral("ok?");
 }
 
 void TestTextField::pastedPlainTextKeepsItsLines()
@@ -199,6 +223,40 @@ void TestTextField::pasteCanBeUndone()
     QCOMPARE(field.text(), QStringLiteral("antes y después"));
     field.undo();
     QCOMPARE(field.text(), QStringLiteral("antes"));
+}
+
+void TestTextField::tabsAreTabs_data()
+{
+    QTest::addColumn<QString>("how");
+
+    QTest::newRow("set into the field") << "set";
+    QTest::newRow("typed with Ctrl+Tab") << "typed";
+    QTest::newRow("pasted from another program") << "pasted";
+}
+
+void TestTextField::tabsAreTabs()
+{
+    QFETCH(QString, how);
+
+    TextField field;
+    if (how == QLatin1String("set")) {
+        field.setText(QStringLiteral("a\tb"));
+    } else if (how == QLatin1String("typed")) {
+        QTest::keyClicks(&field, QStringLiteral("a"));
+        QTest::keyClick(&field, Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClicks(&field, QStringLiteral("b"));
+    } else {
+        QApplication::clipboard()->setText(QStringLiteral("a\tb"));
+        field.paste();
+    }
+    QCOMPARE(field.text(), QStringLiteral("a\tb"));
+    // Shown as a tab (white space to the next tab stop), not as a box.
+    QCOMPARE(field.toPlainText(), QStringLiteral("a\tb"));
+    QVERIFY(field.tabStopDistance() > field.fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+    // Copied as a tab, so another program gets its columns.
+    field.selectAll();
+    field.copy();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("a\tb"));
 }
 
 void TestTextField::longLinesWrapWithoutAHorizontalScrollBar()
@@ -310,6 +368,93 @@ void TestTextField::copyAcrossASoftBreakHasNoLineBreak()
     placeCursor(field, 1, 1);
     field.paste();
     QCOMPARE(field.text(), piece + QStringLiteral("bX\r\nYbbb"));
+}
+
+// The text offset of a document position in a field whose text has no line break: every block
+// but the first starts after a soft break, which is no character of the text.
+int textOffset(const TextField &field, int position)
+{
+    return position - field.document()->findBlock(position).blockNumber();
+}
+
+int documentPosition(const TextField &field, int offset)
+{
+    int position = offset;
+    while (textOffset(field, position) < offset)
+        ++position;
+    return position;
+}
+
+void TestTextField::caretCrossesASoftBreakInOneStep_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("start"); // text offset
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("presses");
+
+    const int piece = int(TextField::PieceLength);
+    // The break falls inside a word: a's fill the first piece, b's begin the second.
+    const QString word = QString(piece, QChar(u'a')) + QStringLiteral("bbbb cc dd");
+    // The break falls after a blank, where a word starts.
+    const QString prose = QStringLiteral("palabra ").repeated(piece / 8 + 4);
+    const int ctrl = int(Qt::ControlModifier);
+    const int shift = int(Qt::ShiftModifier);
+
+    QTest::newRow("Right crosses the break with one press a character")
+        << word << piece - 1 << int(Qt::Key_Right) << 0 << 3;
+    QTest::newRow("Left crosses back the same way") << word << piece + 2 << int(Qt::Key_Left) << 0 << 3;
+    QTest::newRow("Shift+Right selects across the break a character a press")
+        << word << piece - 2 << int(Qt::Key_Right) << shift << 4;
+    QTest::newRow("Shift+Left selects back across the break")
+        << word << piece + 2 << int(Qt::Key_Left) << shift << 4;
+    QTest::newRow("Ctrl+Right goes past a break inside a word to the next word")
+        << word << piece - 20 << int(Qt::Key_Right) << ctrl << 1;
+    QTest::newRow("Ctrl+Right from the break itself goes to the next word")
+        << word << piece << int(Qt::Key_Right) << ctrl << 2;
+    QTest::newRow("Ctrl+Left goes back past a break inside a word to its start")
+        << word << piece + 2 << int(Qt::Key_Left) << ctrl << 1;
+    QTest::newRow("Ctrl+Shift+Right selects a word across the break")
+        << word << piece - 3 << int(Qt::Key_Right) << (ctrl | shift) << 1;
+    QTest::newRow("Ctrl+Shift+Left selects back to the word's start across the break")
+        << word << piece + 6 << int(Qt::Key_Left) << (ctrl | shift) << 2;
+    QTest::newRow("Ctrl+Right stops at a word that starts a piece")
+        << prose << piece - 5 << int(Qt::Key_Right) << ctrl << 2;
+    QTest::newRow("Ctrl+Left stops at a word that starts a piece")
+        << prose << piece + 3 << int(Qt::Key_Left) << ctrl << 2;
+    QTest::newRow("Right across a break after a blank") << prose << piece - 1 << int(Qt::Key_Right) << 0 << 2;
+}
+
+void TestTextField::caretCrossesASoftBreakInOneStep()
+{
+    QFETCH(QString, text);
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, presses);
+
+    // The same keys in an editor that holds the text as one paragraph tell where the caret
+    // belongs inside a piece.
+    QPlainTextEdit whole;
+    whole.setPlainText(text);
+    QTextCursor expected(whole.document());
+    expected.setPosition(start);
+    whole.setTextCursor(expected);
+
+    TextField field;
+    field.setText(text);
+    QVERIFY(field.blockCount() > 1);
+    QTextCursor cursor(field.document());
+    cursor.setPosition(documentPosition(field, start));
+    field.setTextCursor(cursor);
+
+    for (int i = 0; i < presses; ++i) {
+        QTest::keyClick(&whole, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTest::keyClick(&field, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(textOffset(field, field.textCursor().position()), whole.textCursor().position());
+        QCOMPARE(textOffset(field, field.textCursor().anchor()), whole.textCursor().anchor());
+    }
+    QCOMPARE(field.text(), text); // moving changed nothing
 }
 
 void TestTextField::linesCommittedByAnInputMethodAreRealLines()

@@ -4,11 +4,13 @@ code is shown as its two hex digits (seven-segment style) in a box, so every one
 told apart at small sizes and on any system, whatever fonts it has.
 
 Writes resources/fonts/ZentolarCodigos.ttf (committed). Needs fontTools (Debian: python3-fonttools).
-Glyphs are mapped at
-  U+E000 + code       for every code the fields show as a box (private use, no other font has them)
-  U+2400 + code       for codes 0 to 31, U+2421 for 127, U+2422..U+2426 for 129, 141, 143, 144, 157:
-                      the control pictures the fields put on the clipboard, so they look the same
-                      when pasted back before they are read.
+Glyphs are mapped where the fields put them, at code points the usual interface fonts lack
+(DejaVu Sans, Segoe UI, Tahoma), so this font draws them wherever it is the fallback:
+  U+2400 + code       codes 0 to 31 (the control pictures), U+2421 for 127
+  U+2440..U+2446      129, 141, 143, 144, 157, 160, 173 (the optical character recognition block)
+  U+2422..U+2426      129, 141, 143, 144, 157 as well: the pictures the clipboard carries for them.
+Private-use code points would be simpler, but Qt does not fall back to another font for them when
+shaping is off, as it is in the fields.
 """
 import os
 import sys
@@ -17,12 +19,12 @@ from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.ttGlyphPen import TTGlyphPen
 
 UNITS = 1000
-ADVANCE = 1100
+ADVANCE = 1250
 ASCENT, DESCENT = 900, -250
-BOX = (60, -170, 1040, 810)  # left, bottom, right, top of the outer frame
-FRAME = 55
-DIGIT_WIDTH, DIGIT_BOTTOM, DIGIT_TOP, GAP = 340, -60, 700, 140
-STROKE = 95
+BOX = (50, -190, 1200, 830)  # left, bottom, right, top of the outer frame
+FRAME = 50
+DIGIT_WIDTH, DIGIT_BOTTOM, DIGIT_TOP, GAP = 370, -60, 700, 140
+STROKE = 90
 
 SEGMENTS = {  # seven-segment hex digits, as on a calculator
     "0": "abcdef", "1": "bc", "2": "abdeg", "3": "abcdg", "4": "bcfg", "5": "acdfg",
@@ -78,10 +80,11 @@ def main():
     for c in SPECIAL:
         name = "code%02X" % c
         glyphs[name] = code_glyph(c)
-        cmap[0xE000 + c] = name
         if c < 0x20:
             cmap[0x2400 + c] = name
     cmap[0x2421] = "code7F"
+    for i, c in enumerate(UNDEFINED + [0xA0, 0xAD]):
+        cmap[0x2440 + i] = "code%02X" % c
     for i, c in enumerate(UNDEFINED):
         cmap[0x2422 + i] = "code%02X" % c
 

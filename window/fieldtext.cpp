@@ -9,35 +9,50 @@ namespace FieldText {
 
 namespace {
 
-constexpr char16_t Cr = 0x0D;
+constexpr char16_t Tab = 0x09;
 constexpr char16_t Lf = 0x0A;
+constexpr char16_t Cr = 0x0D;
 constexpr char16_t Del = 0x7F;
 constexpr char16_t Pictures = 0x2400; // control picture for code 0
 constexpr char16_t DelPicture = 0x2421;
 constexpr std::array<char16_t, 5> Undefined = {0x81, 0x8D, 0x8F, 0x90, 0x9D};
 constexpr char16_t UndefinedPictures = 0x2422;
+// The other codes shown as boxes, at U+2440 on: the undefined ones and the two that hide.
+constexpr std::array<char16_t, 7> Hidden = {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xA0, 0xAD};
+constexpr char16_t HiddenBoxes = 0x2440;
 
 constexpr bool isLineBreak(char16_t c)
 {
     return c == Cr || c == Lf || c == 0x2028 || c == 0x2029;
 }
 
-// The shown character for each code; CR LF is paired up separately.
-constexpr std::array<char16_t, 256> Shown = [] {
+// The shown character for each code, in the editor and on the clipboard; CR LF is paired up
+// separately.
+constexpr std::array<char16_t, 256> Displayed = [] {
     std::array<char16_t, 256> table {};
     for (int code = 0; code < 256; ++code)
         table[code] = Module1::CodePage::ToUnicode[code];
     for (int code = 0; code < 0x20; ++code)
-        table[code] = char16_t(Pictures + code);
+        table[code] = code == Tab ? Tab : char16_t(Pictures + code);
+    table[Del] = DelPicture;
+    for (std::size_t i = 0; i < Hidden.size(); ++i)
+        table[Hidden[i]] = char16_t(HiddenBoxes + i);
+    return table;
+}();
+
+constexpr std::array<char16_t, 256> OnClipboard = [] {
+    std::array<char16_t, 256> table {};
+    for (int code = 0; code < 256; ++code)
+        table[code] = Module1::CodePage::ToUnicode[code];
+    for (int code = 0; code < 0x20; ++code)
+        table[code] = code == Tab ? Tab : char16_t(Pictures + code);
     table[Del] = DelPicture;
     for (std::size_t i = 0; i < Undefined.size(); ++i)
         table[Undefined[i]] = char16_t(UndefinedPictures + i);
     return table;
 }();
 
-} // namespace
-
-QString ToDisplay(const QString &text)
+QString shownForm(const QString &text, const std::array<char16_t, 256> &table)
 {
     const Module1::CodePage::FromUnicodeTable &codes = Module1::CodePage::FromUnicode();
     QString shown(text.size(), Qt::Uninitialized);
@@ -50,14 +65,19 @@ QString ToDisplay(const QString &text)
             *out++ = QChar(Lf);
             ++i;
         } else {
-            *out++ = QChar(Shown[code]);
+            *out++ = QChar(table[code]);
         }
     }
     shown.truncate(out - shown.constData());
     return shown;
 }
 
-QString FromDisplay(QStringView shown)
+enum class LineBreaks {
+    Any, // LF, CR LF, lone CR, U+2028 and U+2029 are line breaks
+    CrLfOnly, // only CR LF pairs are; a lone CR or LF is a raw code
+};
+
+QString textOf(QStringView shown, LineBreaks breaks)
 {
     // A line break can take two characters where the shown form took one.
     const Module1::CodePage::FromUnicodeTable &codes = Module1::CodePage::FromUnicode();
@@ -67,11 +87,13 @@ QString FromDisplay(QStringView shown)
     const QChar *in = shown.data();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = in[i].unicode();
-        if (isLineBreak(c)) {
-            if (c == Cr && i + 1 < n && in[i + 1] == QChar(Lf))
-                ++i;
+        const bool pair = c == Cr && i + 1 < n && in[i + 1] == QChar(Lf);
+        if (pair || (breaks == LineBreaks::Any && isLineBreak(c))) {
+            i += pair ? 1 : 0;
             *out++ = QChar(Cr);
             *out++ = QChar(Lf);
+        } else if (c >= HiddenBoxes && c < HiddenBoxes + Hidden.size()) {
+            *out++ = QChar(Hidden[c - HiddenBoxes]);
         } else if (c >= Pictures && c < Pictures + 0x20) {
             *out++ = QChar(char16_t(c - Pictures));
         } else if (c == DelPicture) {
@@ -79,6 +101,9 @@ QString FromDisplay(QStringView shown)
         } else if (c >= UndefinedPictures && c < UndefinedPictures + Undefined.size()) {
             *out++ = QChar(Undefined[c - UndefinedPictures]);
         } else {
+            // One character outside the code page is one '?', also when it takes two units.
+            if (QChar::isHighSurrogate(c) && i + 1 < n && in[i + 1].isLowSurrogate())
+                ++i;
             *out++ = QChar(Module1::CodePage::ToUnicode[codes[c]]);
         }
     }
@@ -86,9 +111,43 @@ QString FromDisplay(QStringView shown)
     return text;
 }
 
-QString Normalize(QStringView shown)
+QString composed(QStringView text)
 {
-    return ToDisplay(FromDisplay(shown));
+    return text.toString().normalized(QString::NormalizationForm_C);
+}
+
+} // namespace
+
+QString ToDisplay(const QString &text)
+{
+    return shownForm(text, Displayed);
+}
+
+QString ToClipboard(const QString &text)
+{
+    return shownForm(text, OnClipboard);
+}
+
+QString FromDisplay(QStringView shown)
+{
+    return textOf(shown, LineBreaks::Any);
+}
+
+QString FromPasted(QStringView pasted)
+{
+    const QString text = composed(pasted);
+    const bool windows = text.contains(QStringLiteral("\r\n"));
+    return textOf(text, windows ? LineBreaks::CrLfOnly : LineBreaks::Any);
+}
+
+QString Normalize(QStringView typed)
+{
+    return ToDisplay(FromDisplay(composed(typed)));
+}
+
+QString NormalizePasted(QStringView pasted)
+{
+    return ToDisplay(FromPasted(pasted));
 }
 
 } // namespace FieldText

@@ -2,26 +2,45 @@
 
 #include <QString>
 
-// How a field's text (code page 1252 characters, line breaks as CR LF) is shown in the editor.
-// Control codes have no glyph of their own, a lone CR or LF is no line break and a NUL would end
-// the text on the clipboard, so each control code is shown as a visible picture instead:
-//   CR LF                    -> a line break ('\n')
-//   0..31 (lone CR, LF too)  -> U+2400..U+241F, the Unicode control pictures
-//   127                      -> U+2421
-//   129, 141, 143, 144, 157  -> U+2422..U+2426, the five pictures no other code uses
-// All other characters are shown as they are.
+// How a field's text (code page 1252 characters, line breaks as CR LF) is shown in the editor and
+// put on the clipboard.
+//
+// In the editor, CR LF is a line break, a tab is a tab, and every code without a glyph of its own
+// and the two that hide (160, a no-break space that looks like a blank, and 173, a soft hyphen
+// that shows nothing) is shown as a character that the fields' own font draws as the code's two
+// hex digits in a box:
+//   0..31 but the tab (a lone CR or LF too)  -> U+2400..U+241F, the Unicode control pictures
+//   127                                      -> U+2421
+//   129, 141, 143, 144, 157, 160, 173        -> U+2440..U+2446
+//
+// On the clipboard, where other programs read it, line breaks and tabs are themselves, control
+// codes are the Unicode control pictures (U+2400..U+241F, U+2421 for DEL, U+2422..U+2426 for the
+// five undefined codes) and 160 and 173 are themselves; no raw NUL ever reaches it.
 namespace FieldText {
 
-// The shown form of text. Characters outside code page 1252 are shown as the '?' they count as.
+// The editor form of text. Characters outside code page 1252 are shown as the '?' they count as.
 QString ToDisplay(const QString &text);
 
-// The text for any shown string, typed or pasted: each picture gives back its code, any line break
-// (LF, CR LF, lone CR, U+2028, U+2029) gives CR LF, a raw control code stays itself and a character
-// outside the code page gives '?'. Always a string of code page 1252 characters, and
-// FromDisplay(ToDisplay(text)) == text.
+// The clipboard form of text.
+QString ToClipboard(const QString &text);
+
+// The text for a string in the editor or clipboard form, or typed: each box and each picture gives
+// back its code, any line break (LF, CR LF, lone CR, U+2028, U+2029) gives CR LF, a raw control
+// code stays itself and a character outside the code page gives one '?', also where UTF-16 needs
+// two units for it. Always a string of code page 1252 characters, and
+// FromDisplay(ToDisplay(text)) == FromDisplay(ToClipboard(text)) == text.
 QString FromDisplay(QStringView shown);
 
-// What a typed or pasted string becomes in the editor: ToDisplay(FromDisplay(shown)).
-QString Normalize(QStringView shown);
+// The text for a string pasted or dropped from anywhere. It is composed first (Unicode NFC), so
+// "e" and a combining acute accent give "é". A string that holds a CR LF pair comes from a program
+// with Windows line breaks: there only CR LF pairs are line breaks, and a lone CR or LF stays a raw
+// code. Any other string is read as FromDisplay reads it.
+QString FromPasted(QStringView pasted);
+
+// What a typed or committed string becomes in the editor: ToDisplay(FromDisplay(composed)).
+QString Normalize(QStringView typed);
+
+// What pasted or dropped text becomes in the editor: ToDisplay(FromPasted(pasted)).
+QString NormalizePasted(QStringView pasted);
 
 } // namespace FieldText

@@ -2,12 +2,17 @@
 
 #include "fieldtext.h"
 
+#include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <cstdlib>
 
 namespace {
 
@@ -55,6 +60,16 @@ TextField::TextField(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+    // The documents this field has shown are kept here, not by the editor, which would delete
+    // the one it replaces.
+    m_documentOwner = new QObject(this);
+    document()->setParent(m_documentOwner);
+    m_documents.append(document());
+    connect(this, &QPlainTextEdit::undoAvailable, this, [this](bool available) {
+        // A new edit in the document shown leaves nothing to redo past it.
+        if (available && !document()->isRedoAvailable())
+            forgetLaterDocuments();
+    });
 
     // Code page text needs no shaping; without it a long text is laid out twice as fast.
     QFont plain = font();
@@ -62,6 +77,8 @@ TextField::TextField(QWidget *parent)
     // The codes' font has nothing but those codes; every other character keeps the usual font.
     plain.setFamilies({plain.family(), codesFontFamily()});
     setFont(plain);
+    // Tab stops every eight blanks, as in a Windows text box.
+    setTabStopDistance(8 * fontMetrics().horizontalAdvance(QLatin1Char(' ')));
 }
 
 QString TextField::text() const
@@ -73,11 +90,19 @@ void TextField::setText(const QString &text)
 {
     const QString shown = FieldText::ToDisplay(text);
 
-    // Like setPlainText: the new text cannot be undone, and it starts the undo history afresh.
-    QTextDocument *document = this->document();
-    document->setUndoRedoEnabled(false);
-    setPlainText(QString());
-    QTextCursor cursor(document);
+    // The text goes into a new document, and the one it replaces is kept with its own undo
+    // history: Ctrl+Z brings back what a result or a clearing replaced, and what came before it.
+    auto *next = new QTextDocument(m_documentOwner);
+    next->setDocumentLayout(new QPlainTextDocumentLayout(next));
+    forgetLaterDocuments();
+    m_documents.append(next);
+    while (m_documents.size() > MaxDocuments)
+        delete m_documents.takeFirst();
+    m_current = m_documents.size() - 1;
+    showDocument(next);
+    // Filled once shown: the editor then lays out only what comes into view.
+    next->setUndoRedoEnabled(false);
+    QTextCursor cursor(next);
     cursor.beginEditBlock();
     bool firstBlock = true;
     for (QStringView line : QStringView(shown).tokenize(QLatin1Char('\n'))) {
@@ -93,7 +118,71 @@ void TextField::setText(const QString &text)
         } while (!line.isEmpty());
     }
     cursor.endEditBlock();
-    document->setUndoRedoEnabled(true);
+    next->setUndoRedoEnabled(true);
+}
+
+void TextField::showDocument(QTextDocument *next)
+{
+    // The font, the wrapping and the tab stops live in the document.
+    next->setDefaultFont(document()->defaultFont());
+    next->setDefaultTextOption(document()->defaultTextOption());
+    setDocument(next);
+}
+
+void TextField::forgetLaterDocuments()
+{
+    // Editing an earlier document, like any new text, leaves nothing to redo past it.
+    while (m_documents.size() > m_current + 1)
+        delete m_documents.takeLast();
+}
+
+bool TextField::canUndo() const
+{
+    return document()->isUndoAvailable() || m_current > 0;
+}
+
+bool TextField::canRedo() const
+{
+    return document()->isRedoAvailable() || m_current + 1 < m_documents.size();
+}
+
+void TextField::undo()
+{
+    if (document()->isUndoAvailable())
+        QPlainTextEdit::undo();
+    else if (m_current > 0)
+        showDocument(m_documents.at(--m_current));
+}
+
+void TextField::redo()
+{
+    if (document()->isRedoAvailable())
+        QPlainTextEdit::redo();
+    else if (m_current + 1 < m_documents.size())
+        showDocument(m_documents.at(++m_current));
+}
+
+QMenu *TextField::createContextMenu(const QPoint &position)
+{
+    QMenu *menu = createStandardContextMenu(position);
+    // Undo and redo reach past a replaced text too.
+    const auto reroute = [this, menu](const char *name, void (TextField::*slot)(), bool enabled) {
+        if (auto *action = menu->findChild<QAction *>(QLatin1String(name))) {
+            QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, slot);
+            action->setEnabled(enabled && !isReadOnly());
+        }
+    };
+    reroute("edit-undo", &TextField::undo, canUndo());
+    reroute("edit-redo", &TextField::redo, canRedo());
+    return menu;
+}
+
+void TextField::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createContextMenu(event->pos());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 QString TextField::shownText(int from, int to) const
@@ -153,8 +242,93 @@ bool TextField::deleteAcrossSoftBreak(QKeyEvent *event)
     return true;
 }
 
+bool TextField::moveAcrossSoftBreak(QKeyEvent *event)
+{
+    // A soft break is no character: the caret crosses it in the same step as the character
+    // beyond it, and a word move goes on where a piece ends inside a word.
+    struct Move
+    {
+        QKeySequence::StandardKey key;
+        QTextCursor::MoveOperation operation;
+        QTextCursor::MoveMode mode;
+    };
+    static constexpr Move Moves[] = {
+        {QKeySequence::MoveToNextChar, QTextCursor::NextCharacter, QTextCursor::MoveAnchor},
+        {QKeySequence::MoveToPreviousChar, QTextCursor::PreviousCharacter, QTextCursor::MoveAnchor},
+        {QKeySequence::SelectNextChar, QTextCursor::NextCharacter, QTextCursor::KeepAnchor},
+        {QKeySequence::SelectPreviousChar, QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor},
+        {QKeySequence::MoveToNextWord, QTextCursor::NextWord, QTextCursor::MoveAnchor},
+        {QKeySequence::MoveToPreviousWord, QTextCursor::PreviousWord, QTextCursor::MoveAnchor},
+        {QKeySequence::SelectNextWord, QTextCursor::NextWord, QTextCursor::KeepAnchor},
+        {QKeySequence::SelectPreviousWord, QTextCursor::PreviousWord, QTextCursor::KeepAnchor},
+    };
+    const Move *move = nullptr;
+    for (const Move &candidate : Moves) {
+        if (event->matches(candidate.key))
+            move = &candidate;
+    }
+    if (!move)
+        return false;
+
+    const int before = textCursor().position();
+    QPlainTextEdit::keyPressEvent(event);
+    QTextCursor cursor = textCursor();
+    const int after = cursor.position();
+    const bool forward = after > before;
+    if (after == before)
+        return true;
+
+    const auto isSoftBreakAt = [this](int position) {
+        // position is the block separator at the end of a piece
+        const QTextBlock block = document()->findBlock(position);
+        return position == block.position() + block.length() - 1 && startsWithSoftBreak(block.next());
+    };
+    const bool word
+        = move->operation == QTextCursor::NextWord || move->operation == QTextCursor::PreviousWord;
+    if (std::abs(after - before) == 1 && isSoftBreakAt(std::min(before, after))) {
+        // Only the soft break was crossed: take the step the user asked for.
+        cursor.movePosition(move->operation, move->mode);
+    } else if (word && isSoftBreakAt(forward ? after : after - 1)) {
+        // The word move stopped at a piece's edge; inside a piece it stops there only where a
+        // word starts.
+        const QChar previous = document()->characterAt(forward ? after - 1 : after - 2);
+        const QChar next = document()->characterAt(forward ? after + 1 : after);
+        cursor.setPosition(forward ? after + 1 : after - 1, move->mode);
+        if (!previous.isSpace() && !next.isSpace())
+            cursor.movePosition(move->operation, move->mode);
+    }
+    setTextCursor(cursor);
+    return true;
+}
+
+bool TextField::event(QEvent *event)
+{
+    // Tab moves the focus on; Ctrl+Tab types a tab, as in a multi-line box of a dialog. The
+    // editor would take Ctrl+Tab for focus handling before it reaches keyPressEvent.
+    if (event->type() == QEvent::KeyPress && !isReadOnly()) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            QTextCursor cursor = textCursor();
+            insertShown(cursor, u"\t");
+            setTextCursor(cursor);
+            ensureCursorVisible();
+            return true;
+        }
+    }
+    return QPlainTextEdit::event(event);
+}
+
 void TextField::keyPressEvent(QKeyEvent *event)
 {
+    if (moveAcrossSoftBreak(event)) {
+        event->accept();
+        return;
+    }
+    if (!isReadOnly() && (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo))) {
+        event->matches(QKeySequence::Undo) ? undo() : redo();
+        event->accept();
+        return;
+    }
     if (isReadOnly()) {
         QPlainTextEdit::keyPressEvent(event);
         return;
@@ -210,22 +384,23 @@ bool TextField::canInsertFromMimeData(const QMimeData *source) const
 
 void TextField::insertFromMimeData(const QMimeData *source)
 {
-    // Plain text only: a pasted line break of any kind becomes a line break, a pasted control
-    // picture the code it stands for.
+    // Plain text only: pasted line breaks become line breaks (only CR LF where the text has
+    // Windows line breaks), a pasted control picture the code it stands for.
     if (!source->hasText())
         return;
     QTextCursor cursor = textCursor();
-    insertShown(cursor, FieldText::Normalize(source->text()));
+    insertShown(cursor, FieldText::NormalizePasted(source->text()));
     setTextCursor(cursor);
     ensureCursorVisible();
 }
 
 QMimeData *TextField::createMimeDataFromSelection() const
 {
-    // The shown form: control codes as pictures, so no raw NUL reaches the clipboard, and line
-    // breaks as line breaks, so other programs get the lines.
+    // Control codes as pictures, so no raw NUL reaches the clipboard; line breaks and tabs as
+    // themselves, so other programs get the lines and columns.
     const QTextCursor cursor = textCursor();
     auto *data = new QMimeData;
-    data->setText(shownText(cursor.selectionStart(), cursor.selectionEnd()));
+    data->setText(FieldText::ToClipboard(
+        FieldText::FromDisplay(shownText(cursor.selectionStart(), cursor.selectionEnd()))));
     return data;
 }

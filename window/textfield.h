@@ -2,7 +2,9 @@
 
 #include <QPlainTextEdit>
 
+class QMenu;
 class QTextCursor;
+class QTextDocument;
 
 // A multi-line field whose text is a string of code page 1252 characters with line breaks as
 // CR LF. Every such string set into it reads back unchanged: control codes are shown as
@@ -22,9 +24,21 @@ public:
     explicit TextField(QWidget *parent = nullptr);
 
     QString text() const;
+    // Sets the text as one step that can be undone.
     void setText(const QString &text);
 
+    // Undo and redo edits, and past a text that setText replaced.
+    void undo();
+    void redo();
+    bool canUndo() const;
+    bool canRedo() const;
+
+    // The context menu the field shows at position.
+    QMenu *createContextMenu(const QPoint &position);
+
 protected:
+    bool event(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
@@ -37,4 +51,13 @@ private:
     // Inserts shown text at cursor; its line breaks become real ones.
     void insertShown(QTextCursor &cursor, QStringView shown);
     bool deleteAcrossSoftBreak(QKeyEvent *event);
+    bool moveAcrossSoftBreak(QKeyEvent *event);
+    void showDocument(QTextDocument *next);
+    void forgetLaterDocuments();
+
+    // Every document the field has shown, oldest first, and the one it shows now.
+    static constexpr qsizetype MaxDocuments = 16;
+    QObject *m_documentOwner;
+    QList<QTextDocument *> m_documents;
+    qsizetype m_current = 0;
 };

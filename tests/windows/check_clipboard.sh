@@ -14,13 +14,17 @@ wine_start
 work=$(mktemp -d)
 trap 'wineserver -k 2> /dev/null || true; rm -rf "$work"' EXIT
 
-# Every code as the fields put it on the clipboard: control codes as the control pictures
-# U+2400..U+241F, 127 as U+2421, the five codes code page 1252 leaves undefined as U+2422..U+2426,
+# Every code as the fields put it on the clipboard: a tab as a tab, the other control codes as the
+# control pictures U+2400..U+241F, 127 as U+2421, the five codes code page 1252 leaves undefined as U+2422..U+2426,
 # every other code as its character; then a real line break.
 {
     i=0
     while [ "$i" -lt 32 ]; do
-        printf "\\342\\220\\$(printf %o $((0x80 + i)))"
+        if [ "$i" -eq 9 ]; then
+            printf '\t'
+        else
+            printf "\\342\\220\\$(printf %o $((0x80 + i)))"
+        fi
         i=$((i + 1))
     done
     i=32
