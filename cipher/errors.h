@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 
 namespace Module1 {
@@ -26,10 +27,18 @@ class OverflowError : public Error
 public:
     static constexpr int Number = 6;
 
-    OverflowError()
+    // textLength: the length of the text whose count overflowed, when that was the cause.
+    explicit OverflowError(std::ptrdiff_t textLength = -1)
         : Error(Number, "desbordamiento")
+        , m_textLength(textLength)
     {
     }
+
+    // The length of the text that was too long, or -1 when a sum overflowed instead.
+    std::ptrdiff_t textLength() const noexcept { return m_textLength; }
+
+private:
+    std::ptrdiff_t m_textLength;
 };
 
 } // namespace Module1

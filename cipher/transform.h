@@ -31,7 +31,7 @@ QString Transform(const QString &text, QString key, const CodePage &codePage)
     // The character counter is a 16-bit integer: a length it cannot hold fails before any work.
     const qsizetype length = text.size();
     if (length > Int16Max)
-        throw OverflowError();
+        throw OverflowError(length);
 
     // Text character i (counting from 1) takes key character (i mod L) + 1, so character 1 takes
     // key character 2. Only the first length + 1 key characters can ever be reached.
@@ -58,7 +58,7 @@ QString Transform(const QString &text, QString key, const CodePage &codePage)
     // After character 32767 the 16-bit counter has nowhere to go: that length fails too, but only
     // once every character has been handled.
     if (length == Int16Max)
-        throw OverflowError();
+        throw OverflowError(length);
     return result;
 }
 

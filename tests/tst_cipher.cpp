@@ -318,6 +318,7 @@ void TestCipher::lengthLimits()
         } catch (const OverflowError &e) {
             QVERIFY2(fails, "unexpected overflow");
             QCOMPARE(e.number(), 6);
+            QCOMPARE(e.textLength(), length); // the user is told how long the text was
         }
     }
 }

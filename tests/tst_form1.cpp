@@ -4,14 +4,20 @@
 #include "module1.h"
 #include "textfield.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <memory>
 #include <new>
 
 using namespace Module1;
@@ -88,6 +94,15 @@ private slots:
 
     void errorMessages_data();
     void errorMessages();
+
+    void withoutKeyTheFieldsSaySo_data();
+    void withoutKeyTheFieldsSaySo();
+    void resultsAndClearingCanBeUndone_data();
+    void resultsAndClearingCanBeUndone();
+    void keyLineShowsWhatEachCharacterCountsAs_data();
+    void keyLineShowsWhatEachCharacterCountsAs();
+    void keyPromptShowsCountedKeyAsItIsTyped();
+    void accessibleAsAWhole();
 };
 
 void TestForm1::init()
@@ -311,12 +326,14 @@ void TestForm1::overflowIsReportedAndTheWindowGoesOn()
     ResultText = QStringLiteral("anterior");
     field(form, qPrintable(target))->setText(QStringLiteral("sin tocar"));
 
-    const QString tooLong(MaxTextLength + 1, QChar(u'a'));
+    // 8192 lines of two letters: 16384 characters to the eye, 32768 to the program.
+    const QString tooLong = QStringLiteral("ab\r\n").repeated(8192);
     field(form, qPrintable(source))->setText(tooLong);
     press(form, qPrintable(button));
 
     QCOMPARE(user.errors.size(), 1);
-    QVERIFY(user.errors.first().startsWith(QStringLiteral("Error 6: desbordamiento.")));
+    QVERIFY(user.errors.first().startsWith(QStringLiteral("Error 6: desbordamiento.\n")));
+    QVERIFY(user.errors.first().contains(QStringLiteral("El texto tiene 32768 caracteres")));
     QVERIFY(user.errors.first().contains(QStringLiteral("32766")));
     QCOMPARE(field(form, qPrintable(target))->text(), QStringLiteral("sin tocar"));
     QCOMPARE(field(form, qPrintable(source))->text(), tooLong);
@@ -349,7 +366,7 @@ void TestForm1::overflowShowsARealMessageBox()
     press(form, "Command1");
 
     QCOMPARE(title, QStringLiteral("Zentolar"));
-    QCOMPARE(text, ErrorMessage(std::make_exception_ptr(OverflowError())));
+    QCOMPARE(text, ErrorMessage(std::make_exception_ptr(OverflowError(40000))));
     QVERIFY(field(form, "Text3")->text().isEmpty());
 
     field(form, "Text1")->setText(QStringLiteral("sigue"));
@@ -405,9 +422,15 @@ void TestForm1::errorMessages_data()
     QTest::addColumn<std::exception_ptr>("failure");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("an overflow names its number and the length limit")
+    QTest::newRow("a text too long names its length, how line breaks count and the limit")
+        << std::make_exception_ptr(OverflowError(32767))
+        << QStringLiteral(
+               "Error 6: desbordamiento.\nEl texto tiene 32767 caracteres, contando cada salto "
+               "de línea como dos.\nCon clave, un texto puede tener como máximo 32766 caracteres.");
+    QTest::newRow("an overflowing sum names the limit only")
         << std::make_exception_ptr(OverflowError())
-        << QStringLiteral("Error 6: desbordamiento.\nUn texto puede tener como máximo 32766 caracteres.");
+        << QStringLiteral(
+               "Error 6: desbordamiento.\nCon clave, un texto puede tener como máximo 32766 caracteres.");
     QTest::newRow("another numbered failure names its number")
         << std::make_exception_ptr(Error(5, "llamada no válida"))
         << QStringLiteral("Error 5: llamada no válida.");
@@ -422,6 +445,192 @@ void TestForm1::errorMessages()
     QFETCH(std::exception_ptr, failure);
     QFETCH(QString, message);
     QCOMPARE(ErrorMessage(failure), message);
+}
+
+void TestForm1::withoutKeyTheFieldsSaySo_data()
+{
+    QTest::addColumn<QStringList>("answers"); // the prompt's answers: at start, then per Cambiar Clave
+    QTest::addColumn<bool>("keyless");
+
+    QTest::newRow("the prompt cancelled at start") << QStringList {} << true;
+    QTest::newRow("an empty key accepted at start") << QStringList {""} << true;
+    QTest::newRow("a key given at start") << QStringList {"k"} << false;
+    QTest::newRow("a key, then Cambiar Clave cancelled") << QStringList {"k", ""} << true;
+    QTest::newRow("no key, then a key given") << QStringList {"", "k"} << false;
+}
+
+void TestForm1::withoutKeyTheFieldsSaySo()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(bool, keyless);
+
+    const qsizetype changes = std::max<qsizetype>(answers.size() - 1, 0);
+    ScriptedUser user(answers);
+    Form1 form(user.prompt(), user.report());
+    form.show();
+    for (qsizetype i = 0; i < changes; ++i)
+        press(form, "Command4");
+
+    const QString notice = QStringLiteral("Sin clave: los textos se copian sin codificar.");
+    auto *encrypt = form.findChild<QPushButton *>(QStringLiteral("Command1"));
+    for (const char *name : {"Text1", "Text3"}) {
+        TextField *f = field(form, name);
+        QCOMPARE(f->placeholderText(), keyless ? notice : QString());
+        QCOMPARE(f->accessibleDescription().contains(notice), keyless);
+        QVERIFY(f->text().isEmpty()); // the placeholder is no text
+    }
+    QCOMPARE(encrypt->accessibleDescription().contains(notice), keyless);
+    QVERIFY(encrypt->accessibleDescription().contains(QStringLiteral("Codifica")));
+
+    // The placeholder never reaches an action: encoding the empty field gives the empty text.
+    press(form, "Command1");
+    QVERIFY(field(form, "Text3")->text().isEmpty());
+    QVERIFY(PlainText.isEmpty());
+}
+
+void TestForm1::resultsAndClearingCanBeUndone_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("result");
+
+    const QString key = QStringLiteral("k");
+    QTest::newRow("Encriptar over a text typed into Text3")
+        << "Command1"
+        << "Text3" << EncryptText(QStringLiteral("claro"), key);
+    QTest::newRow("Desenciptar over a text typed into Text1")
+        << "Command2"
+        << "Text1" << DecryptText(QStringLiteral("oscuro"), key);
+    QTest::newRow("Limpiar in Text1") << "Command3"
+                                      << "Text1" << QString();
+    QTest::newRow("Limpiar in Text3") << "Command3"
+                                      << "Text3" << QString();
+}
+
+void TestForm1::resultsAndClearingCanBeUndone()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, target);
+    QFETCH(QString, result);
+
+    ScriptedUser user({QStringLiteral("k")});
+    Form1 form(user.prompt(), user.report());
+    form.show();
+    field(form, "Text1")->setText(QStringLiteral("claro"));
+    field(form, "Text3")->setText(QStringLiteral("oscuro"));
+    TextField *edited = field(form, qPrintable(target));
+    // What the user typed last, which the press replaces.
+    edited->moveCursor(QTextCursor::End);
+    QTest::keyClicks(edited, QStringLiteral(" mio"));
+    const QString typed = edited->text();
+
+    press(form, qPrintable(button));
+    QCOMPARE(edited->text(), result);
+
+    QTest::keyClick(edited, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(edited->text(), typed);
+    edited->redo();
+    QCOMPARE(edited->text(), result);
+
+    // The context menu's "Deshacer" does the same.
+    std::unique_ptr<QMenu> menu(edited->createContextMenu(QPoint(5, 5)));
+    QAction *undo = menu->findChild<QAction *>(QStringLiteral("edit-undo"));
+    QVERIFY(undo);
+    QVERIFY(undo->isEnabled());
+    undo->trigger();
+    QCOMPARE(edited->text(), typed);
+    QCOMPARE(ResultText, result); // the global strings are the actions' alone
+}
+
+void TestForm1::keyLineShowsWhatEachCharacterCountsAs_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("Latin letters stay as typed, letter case included")
+        << QStringLiteral("Llave ñandú") << QStringLiteral("Llave ñandú");
+    QTest::newRow("Greek letters have no capital in the code page")
+        << QStringLiteral("Ωμέγα") << QStringLiteral("?????");
+    QTest::newRow("micro sign's capital is Greek") << QStringLiteral("5µm") << QStringLiteral("5?m");
+    QTest::newRow("y with diaeresis has its capital in the code page")
+        << QStringLiteral("ÿ") << QStringLiteral("ÿ");
+    QTest::newRow("each half of an emoji counts as ?") << QStringLiteral("a😀") << QStringLiteral("a??");
+    QTest::newRow("control characters stay themselves") << QStringLiteral("\t") << QStringLiteral("\t");
+}
+
+void TestForm1::keyLineShowsWhatEachCharacterCountsAs()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+
+    QCOMPARE(KeyAsCounted(typed), shown);
+    // The same key to the cipher: every code passes alike.
+    const QString all = [] {
+        QString codes;
+        for (int code = 0; code < 256; ++code)
+            codes += CodeToChar(std::uint8_t(code));
+        return codes;
+    }();
+    QCOMPARE(EncryptText(all, shown), EncryptText(all, typed));
+}
+
+void TestForm1::keyPromptShowsCountedKeyAsItIsTyped()
+{
+    ScriptedUser user;
+    Form1 form(AskKeyWithDialog, user.report());
+
+    QString seen;
+    QTimer::singleShot(0, &form, [&] {
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto *line = dialog->findChild<QLineEdit *>(QStringLiteral("KeyLine"));
+        QVERIFY(line);
+        for (const QString &typed : {QStringLiteral("Ω"), QStringLiteral("a")}) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+            QApplication::sendEvent(line, &key);
+        }
+        line->insert(QStringLiteral("ΣB")); // as pasted
+        seen = line->text();
+        dialog->done(QDialog::Accepted);
+    });
+    form.findChild<QPushButton *>(QStringLiteral("Command4"))->click();
+    QCOMPARE(seen, QStringLiteral("?a?B"));
+    QCOMPARE(CipherKey, QStringLiteral("?a?B"));
+}
+
+void TestForm1::accessibleAsAWhole()
+{
+    ScriptedUser user({QStringLiteral("k")});
+    Form1 form(user.prompt(), user.report());
+    form.show();
+
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&form);
+    QVERIFY(window);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Zentolar"));
+
+    // Each field is labelled by the caption above it.
+    const QList<std::pair<const char *, const char *>> labelled = {{"Text1", "Label1"}, {"Text3", "Label2"}};
+    for (const auto &[fieldName, labelName] : labelled) {
+        QAccessibleInterface *text = QAccessible::queryAccessibleInterface(field(form, fieldName));
+        QVERIFY(text);
+        QAccessibleInterface *label
+            = QAccessible::queryAccessibleInterface(form.findChild<QLabel *>(QLatin1String(labelName)));
+        bool found = false;
+        for (const auto &[other, relation] : text->relations(QAccessible::Label))
+            found = found || (other->object() == label->object() && relation & QAccessible::Label);
+        QVERIFY2(found, fieldName);
+    }
+
+    // Each button says what it does, in words.
+    const QList<std::pair<const char *, const char *>> buttons = {
+        {"Command1", "Codifica"}, {"Command2", "Descodifica"}, {"Command3", "Vacía"}, {"Command4", "clave"}};
+    for (const auto &[name, words] : buttons) {
+        QAccessibleInterface *button
+            = QAccessible::queryAccessibleInterface(form.findChild<QPushButton *>(QLatin1String(name)));
+        QVERIFY(button);
+        QVERIFY2(button->text(QAccessible::Description).contains(QString::fromUtf8(words)), name);
+    }
 }
 
 QTEST_MAIN(TestForm1)

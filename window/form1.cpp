@@ -5,6 +5,8 @@
 #include "module1.h"
 #include "textfield.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -40,6 +42,20 @@ void fitCaption(QPushButton *button)
     button->setFont(font);
 }
 
+const QString NoKeyNotice = QStringLiteral("Sin clave: los textos se copian sin codificar.");
+const QString EncryptDescription
+    = QStringLiteral("Codifica con la clave el texto sin codificar y lo pone en el campo de la derecha.");
+const QString DecryptDescription
+    = QStringLiteral("Descodifica con la clave el texto codificado y lo pone en el campo de la izquierda.");
+
+// Screen readers announce the program's window as a window (a plain widget is a "client").
+QAccessibleInterface *accessibleWindow(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("Form1") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 Form1::Form1(QWidget *parent)
@@ -60,6 +76,8 @@ Form1::Form1(KeyPrompt prompt, ErrorReport report, QWidget *parent)
     , m_label2(named(new QLabel(QStringLiteral("Codigo codificado"), this), "Label2"))
     , m_text3(named(new TextField(this), "Text3"))
 {
+    static const bool announced = (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(announced);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zentolar"));
     setFixedSize(486, 214);
@@ -74,9 +92,16 @@ Form1::Form1(KeyPrompt prompt, ErrorReport report, QWidget *parent)
     m_text3->setGeometry(296, 32, 169, 169);
     m_label1->setAlignment(Qt::AlignCenter);
     m_label2->setAlignment(Qt::AlignCenter);
-    // The fields are known to screen readers by the captions above them.
+    // The fields are known to screen readers by the captions above them, which label them.
     m_text1->setAccessibleName(m_label1->text());
     m_text3->setAccessibleName(m_label2->text());
+    m_label1->setBuddy(m_text1);
+    m_label2->setBuddy(m_text3);
+    // Read aloud, the captions' arrows are only symbols: each button says what it does
+    // ("Encriptar =>" and "<= Desenciptar " in showKeyState, as that depends on the key).
+    m_command3->setAccessibleDescription(QStringLiteral("Vacía los dos campos."));
+    m_command4->setAccessibleDescription(QStringLiteral("Pide una clave nueva."));
+    showKeyState();
 
     // Enter in a field is a line break, so no button may take it as the default button.
     for (QPushButton *button : {m_command1, m_command2, m_command3, m_command4}) {
@@ -158,6 +183,22 @@ void Form1::OnChangeKey()
 void Form1::AskForKey()
 {
     Module1::CipherKey = m_prompt(this);
+    showKeyState();
+}
+
+void Form1::showKeyState()
+{
+    // Without a key the buttons copy texts unchanged: nobody should take such a copy for an
+    // encoded text.
+    const bool keyless = Module1::CipherKey.isEmpty();
+    const QString notice = keyless ? NoKeyNotice : QString();
+    for (TextField *field : {m_text1, m_text3}) {
+        field->setPlaceholderText(notice);
+        field->setAccessibleDescription(notice);
+    }
+    const QString separator = keyless ? QStringLiteral(" ") : QString();
+    m_command1->setAccessibleDescription(notice + separator + EncryptDescription);
+    m_command2->setAccessibleDescription(notice + separator + DecryptDescription);
 }
 
 void Form1::bind(QPushButton *button, void (Form1::*action)())

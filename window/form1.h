@@ -37,6 +37,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Tells, in the fields and to screen readers, whether texts are encoded or only copied.
+    void showKeyState();
     void bind(QPushButton *button, void (Form1::*action)());
     void run(void (Form1::*action)());
 

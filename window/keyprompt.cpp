@@ -1,6 +1,40 @@
 #include "keyprompt.h"
 
+#include "codepage.h"
+#include "module1.h"
+
 #include <QInputDialog>
+#include <QLineEdit>
+#include <QValidator>
+
+namespace {
+
+// Shows what each key character counts as while it is typed or pasted, so the user sees that
+// "Ωμέγα" and "?????" are the same key.
+class KeyValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &input, int &) const override
+    {
+        // One character for one: the cursor stays where it was.
+        input = KeyAsCounted(input);
+        return Acceptable;
+    }
+};
+
+} // namespace
+
+QString KeyAsCounted(QString key)
+{
+    const QChar substitute = Module1::CodeToChar(Module1::CodePage::Substitute);
+    for (QChar &c : key) {
+        if (Module1::CharCode(c.toUpper()) == Module1::CodePage::Substitute)
+            c = substitute;
+    }
+    return key;
+}
 
 QString AskKeyWithDialog(QWidget *parent)
 {
@@ -12,6 +46,10 @@ QString AskKeyWithDialog(QWidget *parent)
     dialog.setLabelText(QStringLiteral("Ingrese la clave de codificación: "));
     dialog.setOkButtonText(QStringLiteral("Aceptar"));
     dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    if (auto *line = dialog.findChild<QLineEdit *>()) {
+        line->setObjectName(QStringLiteral("KeyLine"));
+        line->setValidator(new KeyValidator(line));
+    }
     // The current key is never shown: the line starts empty every time.
     dialog.setTextValue(QString());
     if (dialog.exec() != QDialog::Accepted)
