@@ -54,6 +54,8 @@ private slots:
     void copyAcrossASoftBreakHasNoLineBreak();
     void caretCrossesASoftBreakInOneStep_data();
     void caretCrossesASoftBreakInOneStep();
+    void homeAndEndStopAtAPieceBreakAsAtAWrap_data();
+    void homeAndEndStopAtAPieceBreakAsAtAWrap();
     void linesCommittedByAnInputMethodAreRealLines();
 };
 
@@ -455,6 +457,40 @@ void TestTextField::caretCrossesASoftBreakInOneStep()
         QCOMPARE(textOffset(field, field.textCursor().anchor()), whole.textCursor().anchor());
     }
     QCOMPARE(field.text(), text); // moving changed nothing
+}
+
+void TestTextField::homeAndEndStopAtAPieceBreakAsAtAWrap_data()
+{
+    QTest::addColumn<int>("start"); // text offsets, the break being at PieceLength
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+
+    const int piece = int(TextField::PieceLength);
+    QTest::newRow("Home on the line after the break goes to the break")
+        << piece + 3 << int(Qt::Key_Home) << piece;
+    QTest::newRow("End on the line before the break goes to the break")
+        << piece - 3 << int(Qt::Key_End) << piece;
+    QTest::newRow("End at the break stays there") << piece << int(Qt::Key_End) << piece;
+}
+
+void TestTextField::homeAndEndStopAtAPieceBreakAsAtAWrap()
+{
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+
+    // A piece break ends a visual line, as a wrap does: Home and End go to where the line shows
+    // its ends, and nothing there is a character of the text.
+    TextField field;
+    field.resize(300, 200);
+    field.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&field));
+    field.setText(QString(TextField::PieceLength, QChar(u'a')) + QStringLiteral("bbbbbbbbbb"));
+    QTextCursor cursor(field.document());
+    cursor.setPosition(documentPosition(field, start));
+    field.setTextCursor(cursor);
+    QTest::keyClick(&field, Qt::Key(key));
+    QCOMPARE(textOffset(field, field.textCursor().position()), expected);
 }
 
 void TestTextField::linesCommittedByAnInputMethodAreRealLines()
