@@ -13,7 +13,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSet>
+#include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,6 +64,7 @@ private slots:
     void windowHasFixedClientArea();
     void controlsSitAtTheirPlaces_data();
     void controlsSitAtTheirPlaces();
+    void captionsFitTheirControls_data();
     void captionsFitTheirControls();
     void focusStartsOnEncryptAndTabFollowsTheOrder();
     void tabInAFieldMovesOn();
@@ -100,7 +103,7 @@ void TestLayout::windowHasFixedClientArea()
 {
     Form1 form(answerKey, ignoreErrors);
     form.show();
-    QCOMPARE(form.windowTitle(), QStringLiteral("Zentolar"));
+    QCOMPARE(form.windowTitle(), QStringLiteral(ZENTOLAR_NAME));
     QCOMPARE(form.size(), QSize(486, 214));
     QCOMPARE(form.minimumSize(), QSize(486, 214));
     QCOMPARE(form.maximumSize(), QSize(486, 214));
@@ -158,10 +161,32 @@ void TestLayout::controlsSitAtTheirPlaces()
     }
 }
 
+void TestLayout::captionsFitTheirControls_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("at the style's own font") << "";
+    QTest::newRow("after the application font grew by half") << "font";
+    QTest::newRow("after another style took over") << "style";
+}
+
 void TestLayout::captionsFitTheirControls()
 {
+    QFETCH(QString, change);
+
+    const QFont before = QApplication::font();
+    const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+    std::unique_ptr<QStyle> style(QStyleFactory::create(QStringLiteral("Fusion")));
     Form1 form(answerKey, ignoreErrors);
     form.show();
+    if (change == QLatin1String("font")) {
+        QFont larger = before;
+        larger.setPointSizeF(before.pointSizeF() * 1.5);
+        QApplication::setFont(larger);
+        QTRY_COMPARE(form.font().pointSizeF(), larger.pointSizeF());
+    } else if (change == QLatin1String("style")) {
+        QVERIFY(style);
+        form.setStyle(style.get());
+    }
     for (auto *button : form.findChildren<QPushButton *>()) {
         QStyleOptionButton option;
         option.initFrom(button);
@@ -172,6 +197,9 @@ void TestLayout::captionsFitTheirControls()
             needed <= inner.width(),
             qPrintable(QStringLiteral("%1: %2 > %3").arg(button->text()).arg(needed).arg(inner.width())));
     }
+    // The labels are not fitted: at a font half as large again they would be cut.
+    if (!change.isEmpty())
+        return;
     for (auto *label : form.findChildren<QLabel *>()) {
         const QRect needed = label->fontMetrics().boundingRect(label->text());
         QVERIFY2(needed.width() <= label->contentsRect().width(), qPrintable(label->text()));
@@ -354,12 +382,12 @@ void TestLayout::qtTranslationIsFoundUnderEitherName()
 
 void TestLayout::applicationIsNamedVersionedAndHasItsIcon()
 {
-    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Zentolar"));
-    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00"));
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral(ZENTOLAR_NAME));
+    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral(ZENTOLAR_VERSION));
 
     Form1 form(answerKey, ignoreErrors);
     const QList<QSize> sizes = form.windowIcon().availableSizes();
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
+    for (int size : {ZENTOLAR_ICON_SIZES})
         QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
 }
 

@@ -7,6 +7,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -23,8 +24,9 @@ T *named(T *widget, const char *name)
     return widget;
 }
 
-// The buttons keep their size whatever the platform's font. Where a caption would be cut at that
-// font, the caption is narrowed (condensed, then smaller) until it is whole.
+// The buttons keep their size whatever the platform's font. Where a caption would be cut at the
+// font the style gives the button, the caption is narrowed (condensed, then smaller) until it is
+// whole; where it fits, the button keeps that font and follows its changes.
 void fitCaption(QPushButton *button)
 {
     QStyleOptionButton option;
@@ -32,10 +34,13 @@ void fitCaption(QPushButton *button)
     option.text = button->text();
     const int available
         = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
-    QFont font = button->font();
+    QFont font = QApplication::font(button);
     const int needed = QFontMetrics(font).horizontalAdvance(button->text());
-    if (needed <= available)
+    if (needed <= available) {
+        if (button->testAttribute(Qt::WA_SetFont))
+            button->setFont(QFont());
         return;
+    }
     font.setStretch(std::max<int>(QFont::ExtraCondensed, 100 * available / needed));
     while (QFontMetrics(font).horizontalAdvance(button->text()) > available && font.pointSizeF() > 6)
         font.setPointSizeF(font.pointSizeF() - 0.5);
@@ -79,7 +84,7 @@ Form1::Form1(KeyPrompt prompt, ErrorReport report, QWidget *parent)
     static const bool announced = (QAccessible::installFactory(accessibleWindow), true);
     Q_UNUSED(announced);
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Zentolar"));
+    setWindowTitle(QStringLiteral(ZENTOLAR_NAME));
     setFixedSize(486, 214);
 
     m_label1->setGeometry(16, 8, 169, 17);
@@ -108,7 +113,6 @@ Form1::Form1(KeyPrompt prompt, ErrorReport report, QWidget *parent)
         button->setAutoDefault(false);
         button->setDefault(false);
         button->installEventFilter(this);
-        fitCaption(button);
     }
 
     setTabOrder(m_command1, m_text1);
@@ -136,6 +140,23 @@ void Form1::setVisible(bool visible)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    // Captions are fitted once the style has given the button its font (at polish), and again
+    // whenever the font or the style changes.
+    switch (event->type()) {
+    case QEvent::Polish:
+    case QEvent::FontChange:
+    case QEvent::ApplicationFontChange:
+    case QEvent::StyleChange:
+        if (auto *button = qobject_cast<QPushButton *>(watched); button && !m_fitting) {
+            m_fitting = true;
+            fitCaption(button);
+            m_fitting = false;
+        }
+        break;
+    default:
+        break;
+    }
+
     // A focused button is pressed with Enter as well as with Space.
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();

@@ -46,6 +46,13 @@ protected:
     QMimeData *createMimeDataFromSelection() const override;
 
 private:
+    // The editor's own plain-text access would bypass the mapping: text() and setText() do it.
+    using QPlainTextEdit::appendHtml;
+    using QPlainTextEdit::appendPlainText;
+    using QPlainTextEdit::insertPlainText;
+    using QPlainTextEdit::setPlainText;
+    using QPlainTextEdit::toPlainText;
+
     // The shown text from position from to position to, soft breaks left out.
     QString shownText(int from, int to) const;
     // Inserts shown text at cursor; its line breaks become real ones.
