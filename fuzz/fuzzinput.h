@@ -1,6 +1,6 @@
 #pragma once
 
-#include "module1.h"
+#include "testtext.h"
 
 #include <QString>
 
@@ -11,6 +11,8 @@
 
 namespace FuzzInput {
 
+using TestText::InCodePage;
+
 // count UTF-16 code units, little-endian, from data: any unit, unpaired surrogates included.
 inline QString Units(const std::uint8_t *data, std::size_t count)
 {
@@ -18,16 +20,6 @@ inline QString Units(const std::uint8_t *data, std::size_t count)
     for (std::size_t i = 0; i < count; ++i)
         text[qsizetype(i)] = QChar(char16_t(data[2 * i] | data[2 * i + 1] << 8));
     return text;
-}
-
-// Whether every character of text is one of code page 1252.
-inline bool InCodePage(const QString &text)
-{
-    for (QChar c : text) {
-        if (Module1::CodeToChar(std::uint8_t(Module1::CharCode(c))) != c)
-            return false;
-    }
-    return true;
 }
 
 // A broken property: say which, and crash so that libFuzzer keeps the input.

@@ -1,9 +1,10 @@
 #!/bin/sh
 # Installs the build under a temporary prefix and checks that every file lands in its usual place.
-# Usage: check_install.sh BUILD_DIR APP_ID
+# Usage: check_install.sh BUILD_DIR APP_ID ICON_SIZES
 set -eu
 build=$1
 app_id=$2
+sizes=$3
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
@@ -11,7 +12,7 @@ cmake --install "$build" --prefix "$prefix" > /dev/null
 
 failed=0
 . "$(dirname "$0")/installed_files.sh"
-for file in $(installed_files "$app_id"); do
+for file in $(installed_files "$app_id" "$sizes"); do
     [ -s "$prefix/$file" ] || { echo "not installed: $file"; failed=1; }
 done
 [ -x "$prefix/bin/zentolar" ] || { echo "bin/zentolar is not executable"; failed=1; }

@@ -365,7 +365,7 @@ void TestForm1::overflowShowsARealMessageBox()
     });
     press(form, "Command1");
 
-    QCOMPARE(title, QStringLiteral("Zentolar"));
+    QCOMPARE(title, QStringLiteral(ZENTOLAR_NAME));
     QCOMPARE(text, ErrorMessage(std::make_exception_ptr(OverflowError(40000))));
     QVERIFY(field(form, "Text3")->text().isEmpty());
 
@@ -607,7 +607,7 @@ void TestForm1::accessibleAsAWhole()
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&form);
     QVERIFY(window);
     QCOMPARE(window->role(), QAccessible::Window);
-    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Zentolar"));
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral(ZENTOLAR_NAME));
 
     // Each field is labelled by the caption above it.
     const QList<std::pair<const char *, const char *>> labelled = {{"Text1", "Label1"}, {"Text3", "Label2"}};

@@ -35,7 +35,7 @@ QString ErrorMessage(std::exception_ptr failure)
 
 void ShowErrorBox(QWidget *parent, const QString &message)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Zentolar"), message, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral(ZENTOLAR_NAME), message, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("ErrorBox"));
     box.button(QMessageBox::Ok)->setText(QStringLiteral("Aceptar"));
     box.exec();

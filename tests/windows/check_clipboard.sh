@@ -60,7 +60,7 @@ start_instance() {
 
 # A: paste into Text1, encode, copy Text3.
 start_instance
-a=$(wait_window Zentolar)
+a=$(wait_window "$ZENTOLAR_NAME")
 set_clipboard < "$work/all"
 keys "$a" Tab ctrl+v shift+Tab space Tab Tab Tab ctrl+a ctrl+c
 clipboard > "$work/encoded"
@@ -77,7 +77,7 @@ fi
 start_instance
 b=""
 for _ in $(seq 100); do
-    b=$(xdotool search --onlyvisible --name '^Zentolar$' | grep -vx "$a" | head -n 1) || true
+    b=$(xdotool search --onlyvisible --name "^$ZENTOLAR_NAME\$" | grep -vx "$a" | head -n 1) || true
     [ -z "$b" ] || break
     sleep 0.2
 done
@@ -92,5 +92,5 @@ if ! cmp -s "$work/decoded.lf" "$work/all"; then
     od -c "$work/all" | head -20
     od -c "$work/decoded.lf" | head -20
 fi
-window_shown Zentolar || fail "the windows closed"
+window_shown "$ZENTOLAR_NAME" || fail "the windows closed"
 exit "$failed"

@@ -28,15 +28,15 @@ chmod +x "$installer"
 wine "$installer" /S
 wineserver -w
 programs=$(winepath -u 'C:\Program Files' 2> /dev/null)
-dir="$programs/Zentolar"
-menu="$(winepath -u 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs' 2> /dev/null)/Zentolar.lnk"
-key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zentolar'
+dir="$programs/$ZENTOLAR_NAME"
+menu="$(winepath -u 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs' 2> /dev/null)/$ZENTOLAR_NAME.lnk"
+key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$ZENTOLAR_NAME"
 for file in zentolar.exe Uninstall.exe LICENSE.txt README.md; do
     [ -s "$dir/$file" ] || fail "not installed: $file"
 done
 [ -s "$menu" ] || fail "no Start menu shortcut"
 entry=$(wine reg query "$key" 2> /dev/null | tr -d '\r')
-echo "$entry" | grep -q "DisplayName.*REG_SZ.*Zentolar" || fail "no entry in the installed programs: $entry"
+echo "$entry" | grep -q "DisplayName.*REG_SZ.*$ZENTOLAR_NAME" || fail "no entry in the installed programs: $entry"
 echo "$entry" | grep -q "DisplayVersion.*REG_SZ.*$version\$" || fail "installed version is not $version"
 echo "$entry" | grep -qi "DisplayIcon.*zentolar.exe,0" || fail "the entry has no icon"
 
@@ -45,7 +45,7 @@ wine "$dir/zentolar.exe" > /dev/null 2>&1 &
 prompt=$(wait_window Clave)
 [ -n "$prompt" ] || fail "the installed program did not start"
 keys "$prompt" Escape
-window=$(wait_window Zentolar)
+window=$(wait_window "$ZENTOLAR_NAME")
 [ -n "$window" ] && keys "$window" alt+F4
 wineserver -w
 

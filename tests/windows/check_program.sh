@@ -18,11 +18,11 @@ wine "$exe" > /dev/null 2>&1 &
 prompt=$(wait_window Clave)
 [ -n "$prompt" ] || { echo "FAIL: the key prompt \"Clave\" did not appear"; exit 1; }
 echo "key prompt after $((($(date +%s%N) - start) / 1000000)) ms"
-window_shown Zentolar && fail "the window appeared before the key was given"
+window_shown "$ZENTOLAR_NAME" && fail "the window appeared before the key was given"
 
 typed "$prompt" "Llave"
 keys "$prompt" Return
-window=$(wait_window Zentolar)
+window=$(wait_window "$ZENTOLAR_NAME")
 [ -n "$window" ] || { echo "FAIL: the window did not appear after the key"; exit 1; }
 window_shown Clave && fail "the key prompt is still open"
 

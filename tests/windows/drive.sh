@@ -1,6 +1,9 @@
 # Driving the Windows program under Wine as a user would, with xdotool and xclip.
 # Sourced by the black-box tests after wine.sh (wine_start exported DISPLAY and WINEPREFIX).
 
+# The program's name, its windows' title, from CMake.
+: "${ZENTOLAR_NAME:?the test sets ZENTOLAR_NAME}"
+
 failed=0
 fail() {
     echo "FAIL: $*"

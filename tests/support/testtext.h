@@ -17,6 +17,16 @@ inline QString AllCodes()
     return text;
 }
 
+// Whether every character of text is one of code page 1252.
+inline bool InCodePage(const QString &text)
+{
+    for (QChar c : text) {
+        if (Module1::CodeToChar(std::uint8_t(Module1::CharCode(c))) != c)
+            return false;
+    }
+    return true;
+}
+
 // length characters drawn evenly from code page 1252.
 inline QString RandomCodePage(QRandomGenerator &random, qsizetype length)
 {

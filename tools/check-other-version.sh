@@ -1,0 +1,18 @@
+#!/bin/sh
+# Builds a copy of the project whose project() line names another version and runs the whole
+# suite on it: no test, script or resource may hold a copy of the version of its own.
+# Usage: tools/check-other-version.sh [VERSION]
+set -eu
+cd "$(dirname "$0")/.."
+version=${1:-9.87}
+copy=$(mktemp -d)
+trap 'rm -rf "$copy"' EXIT
+
+git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$copy"
+sed -i "s/^project(\([A-Za-z]*\) VERSION [0-9.]*/project(\1 VERSION $version/" "$copy/CMakeLists.txt"
+grep -q "VERSION $version " "$copy/CMakeLists.txt" || { echo "the project() line was not found"; exit 1; }
+echo "Version $version:"
+cmake -S "$copy" -B "$copy/build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZENTOLAR_BUILD_BENCH=OFF > "$copy/configure.log" 2>&1 ||
+    { cat "$copy/configure.log"; exit 1; }
+cmake --build "$copy/build" > "$copy/build.log" || { tail -40 "$copy/build.log"; exit 1; }
+ctest --test-dir "$copy/build" --output-on-failure -j2
