@@ -1,3 +1,4 @@
+#include "controls.h"
 #include "errorreport.h"
 #include "form1.h"
 #include "keyprompt.h"
@@ -52,17 +53,8 @@ struct ScriptedUser
     }
 };
 
-TextField *field(const Form1 &form, const char *name)
+void press(QPushButton *button)
 {
-    auto *f = form.findChild<TextField *>(QLatin1String(name));
-    Q_ASSERT(f);
-    return f;
-}
-
-void press(const Form1 &form, const char *name)
-{
-    auto *button = form.findChild<QPushButton *>(QLatin1String(name));
-    Q_ASSERT(button);
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
@@ -117,6 +109,8 @@ void TestForm1::keyIsAskedBeforeTheWindowAppears()
 {
     ScriptedUser user({QStringLiteral("Clave")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     QCOMPARE(user.prompts, 0);
 
     form.show();
@@ -124,8 +118,8 @@ void TestForm1::keyIsAskedBeforeTheWindowAppears()
     QVERIFY(!user.windowVisibleAtFirstPrompt);
     QVERIFY(form.isVisible());
     QCOMPARE(CipherKey, QStringLiteral("Clave"));
-    QVERIFY(field(form, "Text1")->text().isEmpty());
-    QVERIFY(field(form, "Text3")->text().isEmpty());
+    QVERIFY(c.text1->text().isEmpty());
+    QVERIFY(c.text3->text().isEmpty());
 
     // Showing the window again is no new start.
     form.hide();
@@ -137,17 +131,19 @@ void TestForm1::encryptFillsTheEncodedField()
 {
     ScriptedUser user({QStringLiteral("abc")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
 
-    field(form, "Text1")->setText(QStringLiteral("ABC"));
-    press(form, "Command1");
+    c.text1->setText(QStringLiteral("ABC"));
+    press(c.command1);
 
     const QString encoded = QStringLiteral("ƒ…„"); // 131, 133, 132
-    QCOMPARE(field(form, "Text3")->text(), encoded);
+    QCOMPARE(c.text3->text(), encoded);
     QCOMPARE(PlainText, QStringLiteral("ABC"));
     QCOMPARE(ResultText, encoded);
     QCOMPARE(CipherKey, QStringLiteral("abc"));
-    QCOMPARE(field(form, "Text1")->text(), QStringLiteral("ABC"));
+    QCOMPARE(c.text1->text(), QStringLiteral("ABC"));
     QVERIFY(user.errors.isEmpty());
 }
 
@@ -155,12 +151,14 @@ void TestForm1::decryptFillsThePlainField()
 {
     ScriptedUser user({QStringLiteral("abc")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
 
-    field(form, "Text3")->setText(QStringLiteral("ƒ…„"));
-    press(form, "Command2");
+    c.text3->setText(QStringLiteral("ƒ…„"));
+    press(c.command2);
 
-    QCOMPARE(field(form, "Text1")->text(), QStringLiteral("ABC"));
+    QCOMPARE(c.text1->text(), QStringLiteral("ABC"));
     QCOMPARE(CipherText, QStringLiteral("ƒ…„"));
     QCOMPARE(ResultText, QStringLiteral("ABC"));
 }
@@ -169,102 +167,114 @@ void TestForm1::withoutKeyTextsAreCopiedUnchanged()
 {
     ScriptedUser user; // cancels the prompt
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     QVERIFY(CipherKey.isEmpty());
 
-    field(form, "Text1")->setText(QStringLiteral("línea uno\r\nlínea dos"));
-    press(form, "Command1");
-    QCOMPARE(field(form, "Text3")->text(), QStringLiteral("línea uno\r\nlínea dos"));
+    c.text1->setText(QStringLiteral("línea uno\r\nlínea dos"));
+    press(c.command1);
+    QCOMPARE(c.text3->text(), QStringLiteral("línea uno\r\nlínea dos"));
 
-    field(form, "Text3")->setText(QStringLiteral("otro texto"));
-    press(form, "Command2");
-    QCOMPARE(field(form, "Text1")->text(), QStringLiteral("otro texto"));
+    c.text3->setText(QStringLiteral("otro texto"));
+    press(c.command2);
+    QCOMPARE(c.text1->text(), QStringLiteral("otro texto"));
 }
 
 void TestForm1::changeKeyThenCancelLeavesNoKey()
 {
     ScriptedUser user({QStringLiteral("clave")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     QCOMPARE(CipherKey, QStringLiteral("clave"));
 
-    press(form, "Command4"); // the script is exhausted: the user cancels
+    press(c.command4); // the script is exhausted: the user cancels
     QCOMPARE(user.prompts, 2);
     QVERIFY(CipherKey.isEmpty());
 
-    field(form, "Text1")->setText(QStringLiteral("hola"));
-    press(form, "Command1");
-    QCOMPARE(field(form, "Text3")->text(), QStringLiteral("hola"));
+    c.text1->setText(QStringLiteral("hola"));
+    press(c.command1);
+    QCOMPARE(c.text3->text(), QStringLiteral("hola"));
 }
 
 void TestForm1::changeKeyReplacesTheKey()
 {
     ScriptedUser user({QStringLiteral("A"), QStringLiteral("B")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
 
-    field(form, "Text1")->setText(QString(QChar(0x10)));
-    press(form, "Command1");
-    QCOMPARE(field(form, "Text3")->text(), QStringLiteral("Q")); // 16 + 65
+    c.text1->setText(QString(QChar(0x10)));
+    press(c.command1);
+    QCOMPARE(c.text3->text(), QStringLiteral("Q")); // 16 + 65
 
-    press(form, "Command4");
+    press(c.command4);
     QCOMPARE(CipherKey, QStringLiteral("B"));
-    press(form, "Command1");
-    QCOMPARE(field(form, "Text3")->text(), QStringLiteral("R")); // 16 + 66
+    press(c.command1);
+    QCOMPARE(c.text3->text(), QStringLiteral("R")); // 16 + 66
 }
 
 void TestForm1::clearEmptiesFieldsButKeepsKeyAndInputs()
 {
     ScriptedUser user({QStringLiteral("k")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
 
-    field(form, "Text1")->setText(QStringLiteral("uno"));
-    press(form, "Command1");
-    const QString encoded = field(form, "Text3")->text();
-    field(form, "Text3")->setText(QStringLiteral("dos"));
-    press(form, "Command2");
+    c.text1->setText(QStringLiteral("uno"));
+    press(c.command1);
+    const QString encoded = c.text3->text();
+    c.text3->setText(QStringLiteral("dos"));
+    press(c.command2);
 
-    press(form, "Command3");
-    QVERIFY(field(form, "Text1")->text().isEmpty());
-    QVERIFY(field(form, "Text3")->text().isEmpty());
+    press(c.command3);
+    QVERIFY(c.text1->text().isEmpty());
+    QVERIFY(c.text3->text().isEmpty());
     QVERIFY(ResultText.isEmpty());
     QCOMPARE(CipherKey, QStringLiteral("k"));
     QCOMPARE(PlainText, QStringLiteral("uno"));
     QCOMPARE(CipherText, QStringLiteral("dos"));
 
-    field(form, "Text1")->setText(QStringLiteral("uno"));
-    press(form, "Command1");
-    QCOMPARE(field(form, "Text3")->text(), encoded);
+    c.text1->setText(QStringLiteral("uno"));
+    press(c.command1);
+    QCOMPARE(c.text3->text(), encoded);
 }
 
 void TestForm1::encryptReplacesWhateverTheEncodedFieldHeld()
 {
     ScriptedUser user({QStringLiteral("k")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
 
-    field(form, "Text3")->setText(QStringLiteral("algo que el usuario escribió"));
-    press(form, "Command1"); // Text1 is empty
-    QVERIFY(field(form, "Text3")->text().isEmpty());
+    c.text3->setText(QStringLiteral("algo que el usuario escribió"));
+    press(c.command1); // Text1 is empty
+    QVERIFY(c.text3->text().isEmpty());
 
-    field(form, "Text1")->setText(QStringLiteral("bien"));
-    field(form, "Text3")->setText(QStringLiteral("más cosas"));
-    press(form, "Command1");
-    QCOMPARE(field(form, "Text3")->text(), EncryptText(QStringLiteral("bien"), QStringLiteral("k")));
+    c.text1->setText(QStringLiteral("bien"));
+    c.text3->setText(QStringLiteral("más cosas"));
+    press(c.command1);
+    QCOMPARE(c.text3->text(), EncryptText(QStringLiteral("bien"), QStringLiteral("k")));
 }
 
 void TestForm1::encryptingTwiceGivesTheSameResult()
 {
     ScriptedUser user({QStringLiteral("clave")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
 
-    field(form, "Text1")->setText(QStringLiteral("Un texto cualquiera"));
-    press(form, "Command1");
-    const QString first = field(form, "Text3")->text();
-    press(form, "Command1");
-    QCOMPARE(field(form, "Text3")->text(), first);
+    c.text1->setText(QStringLiteral("Un texto cualquiera"));
+    press(c.command1);
+    const QString first = c.text3->text();
+    press(c.command1);
+    QCOMPARE(c.text3->text(), first);
     QVERIFY(first != QStringLiteral("Un texto cualquiera"));
 }
 
@@ -272,14 +282,16 @@ void TestForm1::decryptingUnderAnotherKeyReportsNothing()
 {
     ScriptedUser user({QStringLiteral("A"), QStringLiteral("C")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
 
-    field(form, "Text1")->setText(QStringLiteral("ab"));
-    press(form, "Command1");
-    QCOMPARE(field(form, "Text3")->text(), QStringLiteral("¢£")); // 97 + 65, 98 + 65
-    press(form, "Command4");
-    press(form, "Command2");
-    QCOMPARE(field(form, "Text1")->text(), QStringLiteral("_`")); // 162 - 67, 163 - 67
+    c.text1->setText(QStringLiteral("ab"));
+    press(c.command1);
+    QCOMPARE(c.text3->text(), QStringLiteral("¢£")); // 97 + 65, 98 + 65
+    press(c.command4);
+    press(c.command2);
+    QCOMPARE(c.text1->text(), QStringLiteral("_`")); // 162 - 67, 163 - 67
     QVERIFY(user.errors.isEmpty());
 }
 
@@ -287,16 +299,18 @@ void TestForm1::keysTypedInAnotherCaseBehaveAlike()
 {
     ScriptedUser user({QStringLiteral("Ñandú"), QStringLiteral("ñANDÚ")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
 
-    field(form, "Text1")->setText(QStringLiteral("texto"));
-    press(form, "Command1");
-    const QString encoded = field(form, "Text3")->text();
-    press(form, "Command4");
-    press(form, "Command2");
-    QCOMPARE(field(form, "Text1")->text(), QStringLiteral("texto"));
-    press(form, "Command1");
-    QCOMPARE(field(form, "Text3")->text(), encoded);
+    c.text1->setText(QStringLiteral("texto"));
+    press(c.command1);
+    const QString encoded = c.text3->text();
+    press(c.command4);
+    press(c.command2);
+    QCOMPARE(c.text1->text(), QStringLiteral("texto"));
+    press(c.command1);
+    QCOMPARE(c.text3->text(), encoded);
 }
 
 void TestForm1::overflowIsReportedAndTheWindowGoesOn_data()
@@ -322,37 +336,42 @@ void TestForm1::overflowIsReportedAndTheWindowGoesOn()
 
     ScriptedUser user({QStringLiteral("k")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     ResultText = QStringLiteral("anterior");
-    field(form, qPrintable(target))->setText(QStringLiteral("sin tocar"));
+    QVERIFY(c.field(source) && c.field(target) && c.button(button));
+    c.field(target)->setText(QStringLiteral("sin tocar"));
 
     // 8192 lines of two letters: 16384 characters to the eye, 32768 to the program.
     const QString tooLong = QStringLiteral("ab\r\n").repeated(8192);
-    field(form, qPrintable(source))->setText(tooLong);
-    press(form, qPrintable(button));
+    c.field(source)->setText(tooLong);
+    press(c.button(button));
 
     QCOMPARE(user.errors.size(), 1);
     QVERIFY(user.errors.first().startsWith(QStringLiteral("Error 6: desbordamiento.\n")));
     QVERIFY(user.errors.first().contains(QStringLiteral("El texto tiene 32768 caracteres")));
     QVERIFY(user.errors.first().contains(QStringLiteral("32766")));
-    QCOMPARE(field(form, qPrintable(target))->text(), QStringLiteral("sin tocar"));
-    QCOMPARE(field(form, qPrintable(source))->text(), tooLong);
+    QCOMPARE(c.field(target)->text(), QStringLiteral("sin tocar"));
+    QCOMPARE(c.field(source)->text(), tooLong);
     QCOMPARE(encrypting ? PlainText : CipherText, tooLong); // the step before the failure stays done
     QCOMPARE(ResultText, QStringLiteral("anterior"));
 
     // The program goes on: one character less is handled.
-    field(form, qPrintable(source))->setText(QString(MaxTextLength, QChar(u'a')));
-    press(form, qPrintable(button));
+    c.field(source)->setText(QString(MaxTextLength, QChar(u'a')));
+    press(c.button(button));
     QCOMPARE(user.errors.size(), 1);
-    QCOMPARE(field(form, qPrintable(target))->text().size(), MaxTextLength);
+    QCOMPARE(c.field(target)->text().size(), MaxTextLength);
 }
 
 void TestForm1::overflowShowsARealMessageBox()
 {
     ScriptedUser user({QStringLiteral("k")});
     Form1 form(user.prompt(), ShowErrorBox);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
-    field(form, "Text1")->setText(QString(40000, QChar(u'a')));
+    c.text1->setText(QString(40000, QChar(u'a')));
 
     QString title;
     QString text;
@@ -363,15 +382,15 @@ void TestForm1::overflowShowsARealMessageBox()
         text = box->text();
         box->done(QMessageBox::Ok);
     });
-    press(form, "Command1");
+    press(c.command1);
 
     QCOMPARE(title, QStringLiteral(ZENTOLAR_NAME));
     QCOMPARE(text, ErrorMessage(std::make_exception_ptr(OverflowError(40000))));
-    QVERIFY(field(form, "Text3")->text().isEmpty());
+    QVERIFY(c.text3->text().isEmpty());
 
-    field(form, "Text1")->setText(QStringLiteral("sigue"));
-    press(form, "Command1");
-    QCOMPARE(field(form, "Text3")->text(), EncryptText(QStringLiteral("sigue"), QStringLiteral("k")));
+    c.text1->setText(QStringLiteral("sigue"));
+    press(c.command1);
+    QCOMPARE(c.text3->text(), EncryptText(QStringLiteral("sigue"), QStringLiteral("k")));
 }
 
 void TestForm1::realPromptAsksWithEmptyLine()
@@ -382,6 +401,8 @@ void TestForm1::realPromptAsksWithEmptyLine()
             return user.prompts++ == 0 ? QStringLiteral("inicial") : AskKeyWithDialog(parent);
         },
         user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
 
     struct Seen
@@ -401,7 +422,7 @@ void TestForm1::realPromptAsksWithEmptyLine()
 
     Seen first;
     answer(first, QStringLiteral("Secreto"), QDialog::Accepted);
-    press(form, "Command4");
+    press(c.command4);
     QCOMPARE(first.title, QStringLiteral("Clave"));
     QCOMPARE(first.label, QStringLiteral("Ingrese la clave de codificación: "));
     QVERIFY(first.line.isEmpty());
@@ -412,7 +433,7 @@ void TestForm1::realPromptAsksWithEmptyLine()
     // The key is never shown again, and cancelling leaves no key even when text was typed.
     Seen second;
     answer(second, QStringLiteral("escrito y cancelado"), QDialog::Rejected);
-    press(form, "Command4");
+    press(c.command4);
     QVERIFY(second.line.isEmpty());
     QVERIFY(CipherKey.isEmpty());
 }
@@ -467,14 +488,17 @@ void TestForm1::withoutKeyTheFieldsSaySo()
     const qsizetype changes = std::max<qsizetype>(answers.size() - 1, 0);
     ScriptedUser user(answers);
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     for (qsizetype i = 0; i < changes; ++i)
-        press(form, "Command4");
+        press(c.command4);
 
     const QString notice = QStringLiteral("Sin clave: los textos se copian sin codificar.");
     auto *encrypt = form.findChild<QPushButton *>(QStringLiteral("Command1"));
     for (const char *name : {"Text1", "Text3"}) {
-        TextField *f = field(form, name);
+        TextField *f = c.field(QLatin1String(name));
+        QVERIFY(f);
         QCOMPARE(f->placeholderText(), keyless ? notice : QString());
         QCOMPARE(f->accessibleDescription().contains(notice), keyless);
         QVERIFY(f->text().isEmpty()); // the placeholder is no text
@@ -483,8 +507,8 @@ void TestForm1::withoutKeyTheFieldsSaySo()
     QVERIFY(encrypt->accessibleDescription().contains(QStringLiteral("Codifica")));
 
     // The placeholder never reaches an action: encoding the empty field gives the empty text.
-    press(form, "Command1");
-    QVERIFY(field(form, "Text3")->text().isEmpty());
+    press(c.command1);
+    QVERIFY(c.text3->text().isEmpty());
     QVERIFY(PlainText.isEmpty());
 }
 
@@ -515,16 +539,19 @@ void TestForm1::resultsAndClearingCanBeUndone()
 
     ScriptedUser user({QStringLiteral("k")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
-    field(form, "Text1")->setText(QStringLiteral("claro"));
-    field(form, "Text3")->setText(QStringLiteral("oscuro"));
-    TextField *edited = field(form, qPrintable(target));
+    c.text1->setText(QStringLiteral("claro"));
+    c.text3->setText(QStringLiteral("oscuro"));
+    TextField *edited = c.field(target);
+    QVERIFY(edited && c.button(button));
     // What the user typed last, which the press replaces.
     edited->moveCursor(QTextCursor::End);
     QTest::keyClicks(edited, QStringLiteral(" mio"));
     const QString typed = edited->text();
 
-    press(form, qPrintable(button));
+    press(c.button(button));
     QCOMPARE(edited->text(), result);
 
     QTest::keyClick(edited, Qt::Key_Z, Qt::ControlModifier);
@@ -578,6 +605,8 @@ void TestForm1::keyPromptShowsCountedKeyAsItIsTyped()
 {
     ScriptedUser user;
     Form1 form(AskKeyWithDialog, user.report());
+    Controls c;
+    QVERIFY(c.find(form));
 
     QString seen;
     QTimer::singleShot(0, &form, [&] {
@@ -602,6 +631,8 @@ void TestForm1::accessibleAsAWhole()
 {
     ScriptedUser user({QStringLiteral("k")});
     Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
 
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&form);
@@ -612,7 +643,7 @@ void TestForm1::accessibleAsAWhole()
     // Each field is labelled by the caption above it.
     const QList<std::pair<const char *, const char *>> labelled = {{"Text1", "Label1"}, {"Text3", "Label2"}};
     for (const auto &[fieldName, labelName] : labelled) {
-        QAccessibleInterface *text = QAccessible::queryAccessibleInterface(field(form, fieldName));
+        QAccessibleInterface *text = QAccessible::queryAccessibleInterface(c.field(QLatin1String(fieldName)));
         QVERIFY(text);
         QAccessibleInterface *label
             = QAccessible::queryAccessibleInterface(form.findChild<QLabel *>(QLatin1String(labelName)));

@@ -1,4 +1,5 @@
 #include "application.h"
+#include "controls.h"
 #include "form1.h"
 #include "module1.h"
 #include "testtext.h"
@@ -34,21 +35,16 @@ QString answerKey(QWidget *)
     return QStringLiteral("Llave");
 }
 
+// No action may fail in these tests: a report fails the test, and the test stops at its next
+// QVERIFY(noError()).
 void ignoreErrors(QWidget *, const QString &message)
 {
-    QFAIL(qPrintable(message));
+    QTest::qFail(qPrintable(message), __FILE__, __LINE__);
 }
 
-QWidget *child(const Form1 &form, const QString &name)
+bool noError()
 {
-    auto *widget = form.findChild<QWidget *>(name);
-    Q_ASSERT(widget);
-    return widget;
-}
-
-TextField *field(const Form1 &form, const char *name)
-{
-    return qobject_cast<TextField *>(child(form, QLatin1String(name)));
+    return !QTest::currentTestFailed();
 }
 
 } // namespace
@@ -102,6 +98,8 @@ void TestLayout::init()
 void TestLayout::windowHasFixedClientArea()
 {
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     QCOMPARE(form.windowTitle(), QStringLiteral(ZENTOLAR_NAME));
     QCOMPARE(form.size(), QSize(486, 214));
@@ -141,8 +139,11 @@ void TestLayout::controlsSitAtTheirPlaces()
     QFETCH(QRect, geometry);
 
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
-    QWidget *widget = child(form, name);
+    QWidget *widget = c.named(name);
+    QVERIFY(widget);
     QCOMPARE(widget->geometry(), geometry);
     QVERIFY(widget->isVisible());
     if (auto *button = qobject_cast<QPushButton *>(widget))
@@ -177,6 +178,8 @@ void TestLayout::captionsFitTheirControls()
     const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
     std::unique_ptr<QStyle> style(QStyleFactory::create(QStringLiteral("Fusion")));
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     if (change == QLatin1String("font")) {
         QFont larger = before;
@@ -210,9 +213,11 @@ void TestLayout::captionsFitTheirControls()
 void TestLayout::focusStartsOnEncryptAndTabFollowsTheOrder()
 {
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    QCOMPARE(QApplication::focusWidget(), child(form, "Command1"));
+    QCOMPARE(QApplication::focusWidget(), c.command1);
 
     const QStringList order = {"Text1", "Command2", "Text3", "Command3", "Command4", "Command1"};
     for (const QString &next : order) {
@@ -226,17 +231,21 @@ void TestLayout::focusStartsOnEncryptAndTabFollowsTheOrder()
 void TestLayout::tabInAFieldMovesOn()
 {
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    field(form, "Text3")->setFocus();
-    QTest::keyClick(field(form, "Text3"), Qt::Key_Tab);
+    c.text3->setFocus();
+    QTest::keyClick(c.text3, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Command3"));
-    QVERIFY(field(form, "Text3")->text().isEmpty());
+    QVERIFY(c.text3->text().isEmpty());
 }
 
 void TestLayout::noButtonIsDefaultAndEnterInAFieldBreaksTheLine()
 {
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     for (auto *button : form.findChildren<QPushButton *>()) {
@@ -244,13 +253,13 @@ void TestLayout::noButtonIsDefaultAndEnterInAFieldBreaksTheLine()
         QVERIFY(!button->autoDefault());
     }
 
-    TextField *text1 = field(form, "Text1");
+    TextField *text1 = c.text1;
     text1->setFocus();
     QTest::keyClicks(text1, QStringLiteral("uno"));
     QTest::keyClick(text1, Qt::Key_Return);
     QTest::keyClick(text1, Qt::Key_Enter);
     QCOMPARE(text1->text(), QStringLiteral("uno\r\n\r\n"));
-    QVERIFY(field(form, "Text3")->text().isEmpty()); // nothing was encrypted
+    QVERIFY(c.text3->text().isEmpty()); // nothing was encrypted
 }
 
 void TestLayout::buttonsArePressedFromTheKeyboard_data()
@@ -265,27 +274,32 @@ void TestLayout::buttonsArePressedFromTheKeyboard()
     QFETCH(int, key);
 
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    field(form, "Text1")->setText(QStringLiteral("hola"));
-    QWidget *encrypt = child(form, "Command1");
+    c.text1->setText(QStringLiteral("hola"));
+    QWidget *encrypt = c.command1;
     QCOMPARE(QApplication::focusWidget(), encrypt);
     QTest::keyClick(encrypt, Qt::Key(key));
-    QCOMPARE(field(form, "Text3")->text(), EncryptText(QStringLiteral("hola"), QStringLiteral("Llave")));
+    QVERIFY(noError());
+    QCOMPARE(c.text3->text(), EncryptText(QStringLiteral("hola"), QStringLiteral("Llave")));
 }
 
 void TestLayout::captionsHaveNoAccessKeys()
 {
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    field(form, "Text1")->setText(QStringLiteral("hola"));
-    field(form, "Text3")->setText(QStringLiteral("sigue"));
+    c.text1->setText(QStringLiteral("hola"));
+    c.text3->setText(QStringLiteral("sigue"));
     // Alt with the first letter of each caption presses nothing.
     for (Qt::Key key : {Qt::Key_E, Qt::Key_D, Qt::Key_L, Qt::Key_C})
         QTest::keyClick(&form, key, Qt::AltModifier);
-    QCOMPARE(field(form, "Text1")->text(), QStringLiteral("hola"));
-    QCOMPARE(field(form, "Text3")->text(), QStringLiteral("sigue"));
+    QCOMPARE(c.text1->text(), QStringLiteral("hola"));
+    QCOMPARE(c.text3->text(), QStringLiteral("sigue"));
     QCOMPARE(CipherKey, QStringLiteral("Llave"));
     for (auto *button : form.findChildren<QPushButton *>())
         QVERIFY(!button->text().contains(QLatin1Char('&')));
@@ -294,9 +308,12 @@ void TestLayout::captionsHaveNoAccessKeys()
 void TestLayout::fieldsAreNamedByTheirLabels()
 {
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     const auto name = [&](const char *widget) {
-        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(child(form, widget));
+        QAccessibleInterface *accessible
+            = QAccessible::queryAccessibleInterface(c.named(QLatin1String(widget)));
         return accessible ? accessible->text(QAccessible::Name) : QString();
     };
     QCOMPARE(name("Text1"), QStringLiteral("Codigo sin codificar"));
@@ -326,12 +343,17 @@ void TestLayout::contextMenusAreSpanish()
     QFETCH(QString, widget);
 
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     QLineEdit keyLine;
     std::unique_ptr<QMenu> menu;
-    if (widget == QLatin1String("KeyPrompt"))
+    if (widget == QLatin1String("KeyPrompt")) {
         menu.reset(keyLine.createStandardContextMenu());
-    else
-        menu.reset(field(form, qPrintable(widget))->createStandardContextMenu());
+    } else {
+        TextField *field = c.field(widget);
+        QVERIFY(field);
+        menu.reset(field->createContextMenu(QPoint(5, 5)));
+    }
     QVERIFY(menu);
     QStringList texts;
     for (QAction *action : menu->actions())
@@ -386,6 +408,8 @@ void TestLayout::applicationIsNamedVersionedAndHasItsIcon()
     QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral(ZENTOLAR_VERSION));
 
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     const QList<QSize> sizes = form.windowIcon().availableSizes();
     for (int size : {ZENTOLAR_ICON_SIZES})
         QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
@@ -418,23 +442,30 @@ void TestLayout::encryptedTextSurvivesTheRoadThroughTheButtons()
     QFETCH(QString, key);
 
     Form1 form([&](QWidget *) { return key; }, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
-    field(form, "Text1")->setText(text);
-    QTest::mouseClick(child(form, "Command1"), Qt::LeftButton);
-    QCOMPARE(field(form, "Text3")->text(), EncryptText(text, key));
+    c.text1->setText(text);
+    QTest::mouseClick(c.command1, Qt::LeftButton);
+    QVERIFY(noError());
+    QCOMPARE(c.text3->text(), EncryptText(text, key));
 
-    field(form, "Text1")->setText(QString());
-    QTest::mouseClick(child(form, "Command2"), Qt::LeftButton);
-    QCOMPARE(field(form, "Text1")->text(), text);
+    c.text1->setText(QString());
+    QTest::mouseClick(c.command2, Qt::LeftButton);
+    QVERIFY(noError());
+    QCOMPARE(c.text1->text(), text);
 }
 
 void TestLayout::screenshot()
 {
     Form1 form(answerKey, ignoreErrors);
+    Controls c;
+    QVERIFY(c.find(form));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    field(form, "Text1")->setText(QStringLiteral("¿Hola, mundo?\r\nEste texto viaja codificado."));
-    QTest::mouseClick(child(form, "Command1"), Qt::LeftButton);
+    c.text1->setText(QStringLiteral("¿Hola, mundo?\r\nEste texto viaja codificado."));
+    QTest::mouseClick(c.command1, Qt::LeftButton);
+    QVERIFY(noError());
 
     const QString path = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("form1.png"));
     QVERIFY(QDir().mkpath(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)));
