@@ -26,31 +26,29 @@ constexpr bool isLineBreak(char16_t c)
     return c == Cr || c == Lf || c == 0x2028 || c == 0x2029;
 }
 
-// The shown character for each code, in the editor and on the clipboard; CR LF is paired up
-// separately.
-constexpr std::array<char16_t, 256> Displayed = [] {
+// The shown character for each code, in the editor or on the clipboard; CR LF is paired up
+// separately. Both show control codes as their pictures; the editor shows the undefined codes and
+// the two that hide as boxes, the clipboard the undefined codes as the spare pictures.
+constexpr std::array<char16_t, 256> shownTable(bool onClipboard)
+{
     std::array<char16_t, 256> table {};
     for (int code = 0; code < 256; ++code)
         table[code] = Module1::CodePage::ToUnicode[code];
     for (int code = 0; code < 0x20; ++code)
         table[code] = code == Tab ? Tab : char16_t(Pictures + code);
     table[Del] = DelPicture;
-    for (std::size_t i = 0; i < Hidden.size(); ++i)
-        table[Hidden[i]] = char16_t(HiddenBoxes + i);
+    if (onClipboard) {
+        for (std::size_t i = 0; i < Undefined.size(); ++i)
+            table[Undefined[i]] = char16_t(UndefinedPictures + i);
+    } else {
+        for (std::size_t i = 0; i < Hidden.size(); ++i)
+            table[Hidden[i]] = char16_t(HiddenBoxes + i);
+    }
     return table;
-}();
+}
 
-constexpr std::array<char16_t, 256> OnClipboard = [] {
-    std::array<char16_t, 256> table {};
-    for (int code = 0; code < 256; ++code)
-        table[code] = Module1::CodePage::ToUnicode[code];
-    for (int code = 0; code < 0x20; ++code)
-        table[code] = code == Tab ? Tab : char16_t(Pictures + code);
-    table[Del] = DelPicture;
-    for (std::size_t i = 0; i < Undefined.size(); ++i)
-        table[Undefined[i]] = char16_t(UndefinedPictures + i);
-    return table;
-}();
+constexpr std::array<char16_t, 256> Displayed = shownTable(false);
+constexpr std::array<char16_t, 256> OnClipboard = shownTable(true);
 
 QString shownForm(const QString &text, const std::array<char16_t, 256> &table)
 {

@@ -3,6 +3,7 @@
 #include "form1.h"
 #include "keyprompt.h"
 #include "module1.h"
+#include "testtext.h"
 #include "textfield.h"
 
 #include <QAccessible>
@@ -567,6 +568,13 @@ void TestForm1::resultsAndClearingCanBeUndone()
     undo->trigger();
     QCOMPARE(edited->text(), typed);
     QCOMPARE(ResultText, result); // the global strings are the actions' alone
+
+    // A new edit there leaves nothing to redo: the result does not come back over it.
+    QTest::keyClicks(edited, QStringLiteral("x"));
+    const QString retyped = edited->text();
+    QVERIFY(retyped != typed);
+    edited->redo();
+    QCOMPARE(edited->text(), retyped);
 }
 
 void TestForm1::keyLineShowsWhatEachCharacterCountsAs_data()
@@ -592,12 +600,7 @@ void TestForm1::keyLineShowsWhatEachCharacterCountsAs()
 
     QCOMPARE(KeyAsCounted(typed), shown);
     // The same key to the cipher: every code passes alike.
-    const QString all = [] {
-        QString codes;
-        for (int code = 0; code < 256; ++code)
-            codes += CodeToChar(std::uint8_t(code));
-        return codes;
-    }();
+    const QString all = TestText::AllCodes();
     QCOMPARE(EncryptText(all, shown), EncryptText(all, typed));
 }
 

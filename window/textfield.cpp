@@ -65,11 +65,7 @@ TextField::TextField(QWidget *parent)
     m_documentOwner = new QObject(this);
     document()->setParent(m_documentOwner);
     m_documents.append(document());
-    connect(this, &QPlainTextEdit::undoAvailable, this, [this](bool available) {
-        // A new edit in the document shown leaves nothing to redo past it.
-        if (available && !document()->isRedoAvailable())
-            forgetLaterDocuments();
-    });
+    watchEdits(document());
 
     // Code page text needs no shaping; without it a long text is laid out twice as fast.
     QFont plain = font();
@@ -94,6 +90,7 @@ void TextField::setText(const QString &text)
     // history: Ctrl+Z brings back what a result or a clearing replaced, and what came before it.
     auto *next = new QTextDocument(m_documentOwner);
     next->setDocumentLayout(new QPlainTextDocumentLayout(next));
+    watchEdits(next);
     forgetLaterDocuments();
     m_documents.append(next);
     while (m_documents.size() > MaxDocuments)
@@ -129,9 +126,17 @@ void TextField::showDocument(QTextDocument *next)
     setDocument(next);
 }
 
+void TextField::watchEdits(QTextDocument *watched)
+{
+    // A new edit in an earlier document, like a new text, leaves nothing to redo past it.
+    connect(watched, &QTextDocument::undoCommandAdded, this, [this, watched] {
+        if (watched == document())
+            forgetLaterDocuments();
+    });
+}
+
 void TextField::forgetLaterDocuments()
 {
-    // Editing an earlier document, like any new text, leaves nothing to redo past it.
     while (m_documents.size() > m_current + 1)
         delete m_documents.takeLast();
 }

@@ -60,6 +60,7 @@ private:
     bool deleteAcrossSoftBreak(QKeyEvent *event);
     bool moveAcrossSoftBreak(QKeyEvent *event);
     void showDocument(QTextDocument *next);
+    void watchEdits(QTextDocument *watched);
     void forgetLaterDocuments();
 
     // Every document the field has shown, oldest first, and the one it shows now.
