@@ -8,9 +8,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 ZENTOLAR_WINE_STATE=$1
 exe=$2
-ZENTOLAR_WINE_SOURCED=1 . "$here/wine.sh"
 . "$here/drive.sh"
-wine_start
 work=$(mktemp -d)
 trap 'wineserver -k 2> /dev/null || true; rm -rf "$work"' EXIT
 

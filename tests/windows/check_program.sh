@@ -8,9 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 ZENTOLAR_WINE_STATE=$1
 exe=$2
 shots=$3
-ZENTOLAR_WINE_SOURCED=1 . "$here/wine.sh"
 . "$here/drive.sh"
-wine_start
 trap 'wineserver -k 2> /dev/null || true' EXIT
 
 start=$(date +%s%N)
