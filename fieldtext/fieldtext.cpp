@@ -20,6 +20,14 @@ constexpr char16_t UndefinedPictures = 0x2422;
 // The other codes shown as boxes, at U+2440 on: the undefined ones and the two that hide.
 constexpr std::array<char16_t, 7> Hidden = {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xA0, 0xAD};
 constexpr char16_t HiddenBoxes = 0x2440;
+constexpr char16_t NoBreakSpace = 0xA0;
+constexpr char16_t NoBreakSpaceSymbol = 0x237D;
+
+enum class Shown {
+    InEditor,
+    PlainCopy,
+    EncodedCopy,
+};
 
 constexpr bool isLineBreak(char16_t c)
 {
@@ -27,9 +35,10 @@ constexpr bool isLineBreak(char16_t c)
 }
 
 // The shown character for each code, in the editor or on the clipboard; CR LF is paired up
-// separately. Both show control codes as their pictures; the editor shows the undefined codes and
-// the two that hide as boxes, the clipboard the undefined codes as the spare pictures.
-constexpr std::array<char16_t, 256> shownTable(bool onClipboard)
+// separately. All show control codes as their pictures; the editor shows the undefined codes and
+// the two that hide as boxes, the clipboard the undefined codes as the spare pictures, and an
+// encoded text's no-break spaces as a symbol that no editor turns into a blank.
+constexpr std::array<char16_t, 256> shownTable(Shown where)
 {
     std::array<char16_t, 256> table {};
     for (int code = 0; code < 256; ++code)
@@ -37,18 +46,21 @@ constexpr std::array<char16_t, 256> shownTable(bool onClipboard)
     for (int code = 0; code < 0x20; ++code)
         table[code] = code == Tab ? Tab : char16_t(Pictures + code);
     table[Del] = DelPicture;
-    if (onClipboard) {
-        for (std::size_t i = 0; i < Undefined.size(); ++i)
-            table[Undefined[i]] = char16_t(UndefinedPictures + i);
-    } else {
+    if (where == Shown::InEditor) {
         for (std::size_t i = 0; i < Hidden.size(); ++i)
             table[Hidden[i]] = char16_t(HiddenBoxes + i);
+    } else {
+        for (std::size_t i = 0; i < Undefined.size(); ++i)
+            table[Undefined[i]] = char16_t(UndefinedPictures + i);
     }
+    if (where == Shown::EncodedCopy)
+        table[NoBreakSpace] = NoBreakSpaceSymbol;
     return table;
 }
 
-constexpr std::array<char16_t, 256> Displayed = shownTable(false);
-constexpr std::array<char16_t, 256> OnClipboard = shownTable(true);
+constexpr std::array<char16_t, 256> Displayed = shownTable(Shown::InEditor);
+constexpr std::array<char16_t, 256> CopiedPlain = shownTable(Shown::PlainCopy);
+constexpr std::array<char16_t, 256> CopiedEncoded = shownTable(Shown::EncodedCopy);
 
 QString shownForm(const QString &text, const std::array<char16_t, 256> &table)
 {
@@ -98,6 +110,8 @@ QString textOf(QStringView shown, LineBreaks breaks)
             *out++ = QChar(Del);
         } else if (c >= UndefinedPictures && c < UndefinedPictures + Undefined.size()) {
             *out++ = QChar(Undefined[c - UndefinedPictures]);
+        } else if (c == NoBreakSpaceSymbol) {
+            *out++ = QChar(NoBreakSpace);
         } else {
             // One character outside the code page is one '?', also when it takes two units.
             if (QChar::isHighSurrogate(c) && i + 1 < n && in[i + 1].isLowSurrogate())
@@ -121,9 +135,9 @@ QString ToDisplay(const QString &text)
     return shownForm(text, Displayed);
 }
 
-QString ToClipboard(const QString &text)
+QString ToClipboard(const QString &text, CopyForm form)
 {
-    return shownForm(text, OnClipboard);
+    return shownForm(text, form == CopyForm::Encoded ? CopiedEncoded : CopiedPlain);
 }
 
 QString FromDisplay(QStringView shown)

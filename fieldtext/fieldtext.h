@@ -15,20 +15,30 @@
 //
 // On the clipboard, where other programs read it, line breaks and tabs are themselves, control
 // codes are the Unicode control pictures (U+2400..U+241F, U+2421 for DEL, U+2422..U+2426 for the
-// five undefined codes) and 160 and 173 are themselves; no raw NUL ever reaches it.
+// five undefined codes); no raw NUL ever reaches it. A plain text carries 160 and 173 as
+// themselves. An encoded text is sent by mail or chat and must come back exactly: rich-text
+// editors (web mail compose boxes among them) turn a no-break space into a blank, so it carries
+// 160 as U+237D, the symbol for a no-break space.
 namespace FieldText {
+
+// What a field puts on the clipboard: the text as it is for the programs it is pasted into, or a
+// form that comes back exactly through the editors an encoded text is sent by.
+enum class CopyForm {
+    Plain,
+    Encoded,
+};
 
 // The editor form of text. Characters outside code page 1252 are shown as the '?' they count as.
 QString ToDisplay(const QString &text);
 
 // The clipboard form of text.
-QString ToClipboard(const QString &text);
+QString ToClipboard(const QString &text, CopyForm form);
 
-// The text for a string in the editor or clipboard form, or typed: each box and each picture gives
-// back its code, any line break (LF, CR LF, lone CR, U+2028, U+2029) gives CR LF, a raw control
-// code stays itself and a character outside the code page gives one '?', also where UTF-16 needs
-// two units for it. Always a string of code page 1252 characters, and
-// FromDisplay(ToDisplay(text)) == FromDisplay(ToClipboard(text)) == text.
+// The text for a string in the editor or either clipboard form, or typed: each box and each
+// picture gives back its code (U+237D gives 160), any line break (LF, CR LF, lone CR, U+2028,
+// U+2029) gives CR LF, a raw control code stays itself and a character outside the code page gives
+// one '?', also where UTF-16 needs two units for it. Always a string of code page 1252 characters,
+// and FromDisplay(ToDisplay(text)) == FromDisplay(ToClipboard(text, form)) == text.
 QString FromDisplay(QStringView shown);
 
 // The text for a string pasted or dropped from anywhere. It is composed first (Unicode NFC), so

@@ -27,8 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString display = ToDisplay(codePageText);
     Check(FromDisplay(display) == codePageText, "text to display and back is the same text");
     Check(!display.contains(QChar(0)) && !display.contains(QLatin1Char('\r')), "no NUL or CR is shown");
-    const QString copied = ToClipboard(codePageText);
-    Check(FromPasted(copied) == codePageText, "text copied and pasted back is the same text");
-    Check(!copied.contains(QChar(0)) && !copied.contains(QLatin1Char('\r')), "no NUL or CR is copied");
+    for (CopyForm form : {CopyForm::Plain, CopyForm::Encoded}) {
+        const QString copied = ToClipboard(codePageText, form);
+        Check(FromPasted(copied) == codePageText, "text copied and pasted back is the same text");
+        Check(!copied.contains(QChar(0)) && !copied.contains(QLatin1Char('\r')), "no NUL or CR is copied");
+    }
+    Check(!ToClipboard(codePageText, CopyForm::Encoded).contains(QChar(0xA0)),
+          "an encoded text is copied without a no-break space");
     return 0;
 }

@@ -65,23 +65,30 @@ void TestFieldText::toDisplay()
 void TestFieldText::toClipboard_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("copied");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("encoded");
 
     QTest::newRow("CR LF is a line break, a tab a tab")
-        << QStringLiteral("a\tb\r\nc") << QStringLiteral("a\tb\nc");
+        << QStringLiteral("a\tb\r\nc") << QStringLiteral("a\tb\nc") << QStringLiteral("a\tb\nc");
     QTest::newRow("NUL, a lone CR and a lone LF are their control pictures")
-        << QStringLiteral("\0\r.\n") << QStringLiteral("␀␍.␊");
+        << QStringLiteral("\0\r.\n") << QStringLiteral("␀␍.␊") << QStringLiteral("␀␍.␊");
     QTest::newRow("DEL and the undefined codes are pictures")
-        << QStringLiteral("\x7f\u0081\u009d") << QStringLiteral("␡␢␦");
-    QTest::newRow("no-break space and soft hyphen are themselves for other programs")
-        << QStringLiteral("\u00a0\u00ad") << QStringLiteral("\u00a0\u00ad");
+        << QStringLiteral("\x7f\u0081\u009d") << QStringLiteral("␡␢␦") << QStringLiteral("␡␢␦");
+    QTest::newRow("a plain no-break space is itself, an encoded one the symbol for it")
+        << QStringLiteral("a\u00a0b\u00a0\u00a0") << QStringLiteral("a\u00a0b\u00a0\u00a0")
+        << QStringLiteral("a⍽b⍽⍽");
+    QTest::newRow("a soft hyphen, blanks and tabs are themselves in both")
+        << QStringLiteral(" \u00ad  \t\t ") << QStringLiteral(" \u00ad  \t\t ")
+        << QStringLiteral(" \u00ad  \t\t ");
 }
 
 void TestFieldText::toClipboard()
 {
     QFETCH(QString, text);
-    QFETCH(QString, copied);
-    QCOMPARE(ToClipboard(text), copied);
+    QFETCH(QString, plain);
+    QFETCH(QString, encoded);
+    QCOMPARE(ToClipboard(text, CopyForm::Plain), plain);
+    QCOMPARE(ToClipboard(text, CopyForm::Encoded), encoded);
 }
 
 void TestFieldText::fromDisplay_data()
@@ -101,6 +108,8 @@ void TestFieldText::fromDisplay_data()
         << QStringLiteral("\u2427\u2447\u243F\uE001") << QStringLiteral("????");
     QTest::newRow("pictures give their codes")
         << QStringLiteral("␀␍␊␡␢␦") << QStringLiteral("\0\r\n\x7f\u0081\u009d");
+    QTest::newRow("the symbol for a no-break space and a raw one both give 160")
+        << QStringLiteral("⍽\u00a0") << QStringLiteral("\u00a0\u00a0");
     QTest::newRow("raw control codes stay themselves")
         << QStringLiteral("\t\x01") << QStringLiteral("\t\x01");
     QTest::newRow("symbol for space is not a picture of ours") << QStringLiteral("␠") << QStringLiteral("?");
@@ -156,8 +165,10 @@ void TestFieldText::everyCodeSurvivesAtEveryPosition()
     for (int shift = 0; shift < 256; ++shift) {
         const QString text = codes.mid(shift) + codes.left(shift);
         QCOMPARE(FromDisplay(ToDisplay(text)), text);
-        QCOMPARE(FromDisplay(ToClipboard(text)), text);
-        QCOMPARE(FromPasted(ToClipboard(text)), text);
+        for (CopyForm form : {CopyForm::Plain, CopyForm::Encoded}) {
+            QCOMPARE(FromDisplay(ToClipboard(text, form)), text);
+            QCOMPARE(FromPasted(ToClipboard(text, form)), text);
+        }
     }
 }
 
@@ -171,9 +182,12 @@ void TestFieldText::randomTextsRichInControlCodesSurvive()
         QVERIFY(!shown.contains(QLatin1Char('\r')));
         QCOMPARE(FromDisplay(shown), text);
         QCOMPARE(Normalize(shown), shown);
-        const QString copied = ToClipboard(text);
-        QVERIFY(!copied.contains(QChar(0)));
-        QCOMPARE(FromPasted(copied), text);
+        for (CopyForm form : {CopyForm::Plain, CopyForm::Encoded}) {
+            const QString copied = ToClipboard(text, form);
+            QVERIFY(!copied.contains(QChar(0)));
+            QCOMPARE(FromPasted(copied), text);
+        }
+        QVERIFY(!ToClipboard(text, CopyForm::Encoded).contains(QChar(0xA0)));
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -96,6 +97,8 @@ private slots:
     void keyLineShowsWhatEachCharacterCountsAs();
     void keyPromptShowsCountedKeyAsItIsTyped();
     void accessibleAsAWhole();
+    void eachFieldCopiesItsOwnForm_data();
+    void eachFieldCopiesItsOwnForm();
 };
 
 void TestForm1::init()
@@ -664,6 +667,42 @@ void TestForm1::accessibleAsAWhole()
             = QAccessible::queryAccessibleInterface(form.findChild<QPushButton *>(QLatin1String(name)));
         QVERIFY(button);
         QVERIFY2(button->text(QAccessible::Description).contains(QString::fromUtf8(words)), name);
+    }
+}
+
+void TestForm1::eachFieldCopiesItsOwnForm_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("copied");
+
+    QTest::newRow("the plain field copies a no-break space and a tab as they are")
+        << QStringLiteral("Text1") << QStringLiteral("a\u00a0\tb\u00ad␀");
+    QTest::newRow("the encoded field copies a no-break space as the symbol for one")
+        << QStringLiteral("Text3") << QStringLiteral("a⍽\tb\u00ad␀");
+}
+
+void TestForm1::eachFieldCopiesItsOwnForm()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, copied);
+    ScriptedUser user({QStringLiteral("Clave")});
+    Form1 form(user.prompt(), user.report());
+    Controls c;
+    QVERIFY(c.find(form));
+    form.show();
+    TextField *source = c.field(field);
+    QVERIFY(source);
+
+    const QString text = QStringLiteral("a\u00a0\tb\u00ad\0");
+    source->setText(text);
+    source->selectAll();
+    source->copy();
+    QCOMPARE(QApplication::clipboard()->text(), copied);
+    // Either form pasted into either field is the same text again.
+    for (TextField *target : {c.text1, c.text3}) {
+        target->setText(QString());
+        target->paste();
+        QCOMPARE(target->text(), text);
     }
 }
 

@@ -102,6 +102,9 @@ Form1::Form1(KeyPrompt prompt, ErrorReport report, QWidget *parent)
     m_text3->setAccessibleName(m_label2->text());
     m_label1->setBuddy(m_text1);
     m_label2->setBuddy(m_text3);
+    // The plain text is copied as it is, for the letter or document it goes into; the encoded
+    // text in the form that comes back exactly from the mail or chat it is sent by.
+    m_text3->setCopyForm(FieldText::CopyForm::Encoded);
     // Read aloud, the captions' arrows are only symbols: each button says what it does
     // ("Encriptar =>" and "<= Desenciptar " in showKeyState, as that depends on the key).
     m_command3->setAccessibleDescription(QStringLiteral("Vacía los dos campos."));

@@ -1,7 +1,5 @@
 #include "textfield.h"
 
-#include "fieldtext.h"
-
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -116,6 +114,11 @@ void TextField::setText(const QString &text)
     }
     cursor.endEditBlock();
     next->setUndoRedoEnabled(true);
+}
+
+void TextField::setCopyForm(FieldText::CopyForm form)
+{
+    m_copyForm = form;
 }
 
 void TextField::showDocument(QTextDocument *next)
@@ -406,6 +409,6 @@ QMimeData *TextField::createMimeDataFromSelection() const
     const QTextCursor cursor = textCursor();
     auto *data = new QMimeData;
     data->setText(FieldText::ToClipboard(
-        FieldText::FromDisplay(shownText(cursor.selectionStart(), cursor.selectionEnd()))));
+        FieldText::FromDisplay(shownText(cursor.selectionStart(), cursor.selectionEnd())), m_copyForm));
     return data;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fieldtext.h"
+
 #include <QPlainTextEdit>
 
 class QMenu;
@@ -26,6 +28,9 @@ public:
     QString text() const;
     // Sets the text as one step that can be undone.
     void setText(const QString &text);
+
+    // The form in which the field copies and drags its text; plain unless told otherwise.
+    void setCopyForm(FieldText::CopyForm form);
 
     // Undo and redo edits, and past a text that setText replaced.
     void undo();
@@ -68,4 +73,5 @@ private:
     QObject *m_documentOwner;
     QList<QTextDocument *> m_documents;
     qsizetype m_current = 0;
+    FieldText::CopyForm m_copyForm = FieldText::CopyForm::Plain;
 };
