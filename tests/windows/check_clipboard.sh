@@ -12,38 +12,9 @@ exe=$2
 work=$(mktemp -d)
 trap 'wineserver -k 2> /dev/null || true; rm -rf "$work"' EXIT
 
-# Every code as the fields put it on the clipboard: a tab as a tab, the other control codes as the
-# control pictures U+2400..U+241F, 127 as U+2421, the five codes code page 1252 leaves undefined as U+2422..U+2426,
-# every other code as its character; then a real line break.
+# Every code as the fields copy it, then a real line break.
 {
-    i=0
-    while [ "$i" -lt 32 ]; do
-        if [ "$i" -eq 9 ]; then
-            printf '\t'
-        else
-            printf "\\342\\220\\$(printf %o $((0x80 + i)))"
-        fi
-        i=$((i + 1))
-    done
-    i=32
-    while [ "$i" -lt 127 ]; do
-        printf "\\$(printf %o "$i")"
-        i=$((i + 1))
-    done
-    printf '\342\220\241'
-    for code in 128 129 130 131 132 133 134 135 136 137 138 139 140 141 142 143 144 145 146 147 148 \
-                149 150 151 152 153 154 155 156 157 158 159; do
-        case $code in
-        129) printf '\342\220\242' ;; 141) printf '\342\220\243' ;; 143) printf '\342\220\244' ;;
-        144) printf '\342\220\245' ;; 157) printf '\342\220\246' ;;
-        *) printf "\\$(printf %o "$code")" | iconv -f CP1252 -t UTF-8 ;;
-        esac
-    done
-    i=160
-    while [ "$i" -lt 256 ]; do
-        printf "\\$(printf %o "$i")" | iconv -f ISO-8859-1 -t UTF-8
-        i=$((i + 1))
-    done
+    all_codes
     printf '\nfin'
 } > "$work/all"
 

@@ -11,6 +11,7 @@
 # Sourced (with ZENTOLAR_WINE_STATE set), it gives wine_start, which exports DISPLAY and
 # WINEPREFIX, for the black-box tests that drive the program with xdotool and xclip.
 set -eu
+. "$(dirname "$0")/../support/desktop.sh"
 
 wine_start() {
     state=$ZENTOLAR_WINE_STATE
@@ -21,38 +22,24 @@ wine_start() {
     (
         flock 9
         if [ ! -s "$state/display" ] || ! kill -0 "$(cat "$state/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
-            rm -f "$state/display"
             # A Wine server left from an interrupted run knows only the old display.
             [ -d "$WINEPREFIX" ] && wineserver -k 2> /dev/null 9>&- || true
-            # -displayfd picks a free display and writes its number once the server is ready.
-            Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8> "$state/display" 9>&- \
-                > "$state/xvfb.log" 2>&1 &
-            echo $! > "$state/xvfb.pid"
-            i=0
-            until [ -s "$state/display" ]; do
-                i=$((i + 1))
-                [ "$i" -lt 100 ] || { echo "Xvfb did not start:"; cat "$state/xvfb.log"; exit 1; }
-                sleep 0.1
-            done
         fi
+        display_start "$state"
         if [ ! -f "$WINEPREFIX/.ready" ]; then
-            DISPLAY=":$(cat "$state/display")" wineboot -i > "$state/wineboot.log" 2>&1 9>&-
-            DISPLAY=":$(cat "$state/display")" wineserver -w 9>&-
+            wineboot -i > "$state/wineboot.log" 2>&1 9>&-
+            wineserver -w 9>&-
             touch "$WINEPREFIX/.ready"
         fi
     ) 9> "$state/lock"
-    DISPLAY=":$(cat "$state/display")"
-    export DISPLAY
+    display_start "$state"
 }
 
 wine_stop() {
     state=$ZENTOLAR_WINE_STATE
     export WINEPREFIX="$state/prefix"
     [ -d "$WINEPREFIX" ] && wineserver -k 2> /dev/null || true
-    if [ -f "$state/xvfb.pid" ]; then
-        kill "$(cat "$state/xvfb.pid")" 2> /dev/null || true
-        rm -f "$state/xvfb.pid" "$state/display"
-    fi
+    display_stop "$state"
 }
 
 if [ "${ZENTOLAR_WINE_SOURCED:-}" != 1 ]; then

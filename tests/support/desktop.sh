@@ -1,0 +1,149 @@
+# Driving programs on a private X display as a user would, with xdotool and xclip. Sourced by
+# the black-box tests (the Windows program under Wine, the browser road of an encoded text).
+
+# Starts a private Xvfb display for the tests sharing state folder $1, unless one already runs
+# there, and exports DISPLAY. The caller holds whatever lock the sharing tests need.
+display_start() {
+    state=$1
+    mkdir -p "$state"
+    if [ ! -s "$state/display" ] || ! kill -0 "$(cat "$state/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
+        rm -f "$state/display"
+        # -displayfd picks a free display and writes its number once the server is ready.
+        Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8> "$state/display" 9>&- \
+            > "$state/xvfb.log" 2>&1 &
+        echo $! > "$state/xvfb.pid"
+        i=0
+        until [ -s "$state/display" ]; do
+            i=$((i + 1))
+            [ "$i" -lt 100 ] || { echo "Xvfb did not start:"; cat "$state/xvfb.log"; return 1; }
+            sleep 0.1
+        done
+    fi
+    DISPLAY=":$(cat "$state/display")"
+    export DISPLAY
+}
+
+# Ends the display display_start started for state folder $1.
+display_stop() {
+    if [ -f "$1/xvfb.pid" ]; then
+        kill "$(cat "$1/xvfb.pid")" 2> /dev/null || true
+        rm -f "$1/xvfb.pid" "$1/display"
+    fi
+}
+
+failed=0
+fail() {
+    echo "FAIL: $*"
+    failed=1
+}
+
+# The id of the visible window titled exactly $1, waiting up to $2 seconds (default 60).
+wait_window() {
+    timeout "${2:-60}" xdotool search --sync --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1
+}
+
+# Whether a visible window titled exactly $1 exists now.
+window_shown() {
+    [ -n "$(xdotool search --onlyvisible --name "^$1\$" 2> /dev/null)" ]
+}
+
+# Waits until no visible window is titled exactly $1 (up to $2 seconds, default 30).
+wait_window_gone() {
+    i=0
+    while window_shown "$1"; do
+        i=$((i + 1))
+        [ "$i" -le $((${2:-30} * 10)) ] || return 1
+        sleep 0.1
+    done
+}
+
+# Gives window $1 the keyboard focus (there is no window manager to do it) and sends keys to it.
+keys() {
+    window=$1
+    shift
+    xdotool windowfocus --sync "$window"
+    xdotool key --delay 60 "$@"
+    sleep 0.3
+}
+
+typed() {
+    xdotool windowfocus --sync "$1"
+    xdotool type --delay 60 "$2"
+    sleep 0.3
+}
+
+# Clicks window $1 at $2, $3 (pixels from its top left corner), with the keyboard focus on it.
+click() {
+    xdotool windowfocus --sync "$1"
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+    sleep 0.3
+}
+
+# The clipboard's text, as another X program reads it.
+clipboard() {
+    xclip -selection clipboard -o 2> /dev/null
+}
+
+# Puts the standard input on the clipboard, as another program would.
+set_clipboard() {
+    # xclip stays behind to serve the clipboard: keep it off the test's output.
+    xclip -selection clipboard -i > /dev/null 2>&1
+    sleep 0.3
+}
+
+# Sends keys $2... to window $1 that copy something, and writes what they put on the clipboard to
+# the file named by $COPIED, waiting up to 10 s for the program to take the clipboard.
+copy_with() {
+    printf 'nada copiado' | set_clipboard
+    keys "$@"
+    i=0
+    while :; do
+        clipboard > "$COPIED" || true
+        [ "$(cat "$COPIED")" = "nada copiado" ] || return 0
+        i=$((i + 1))
+        [ "$i" -lt 100 ] || { : > "$COPIED"; return 0; }
+        sleep 0.1
+    done
+}
+
+# Saves a picture of window $1 as PNG $2 (needs ImageMagick's import).
+screenshot() {
+    if command -v import > /dev/null; then
+        import -window "$1" "$2" 2> /dev/null || true
+    fi
+}
+
+# Every code of code page 1252 in order, as the fields copy a plain text: a tab as a tab, the other
+# control codes as the control pictures U+2400..U+241F, 127 as U+2421, the five codes code page
+# 1252 leaves undefined as U+2422..U+2426, every other code as its character (160 a raw no-break
+# space); in UTF-8.
+all_codes() {
+    i=0
+    while [ "$i" -lt 32 ]; do
+        if [ "$i" -eq 9 ]; then
+            printf '\t'
+        else
+            printf "\\342\\220\\$(printf %o $((0x80 + i)))"
+        fi
+        i=$((i + 1))
+    done
+    i=32
+    while [ "$i" -lt 127 ]; do
+        printf "\\$(printf %o "$i")"
+        i=$((i + 1))
+    done
+    printf '\342\220\241'
+    i=128
+    while [ "$i" -lt 160 ]; do
+        case $i in
+        129) printf '\342\220\242' ;; 141) printf '\342\220\243' ;; 143) printf '\342\220\244' ;;
+        144) printf '\342\220\245' ;; 157) printf '\342\220\246' ;;
+        *) printf "\\$(printf %o "$i")" | iconv -f CP1252 -t UTF-8 ;;
+        esac
+        i=$((i + 1))
+    done
+    while [ "$i" -lt 256 ]; do
+        printf "\\$(printf %o "$i")" | iconv -f ISO-8859-1 -t UTF-8
+        i=$((i + 1))
+    done
+}
