@@ -4,7 +4,10 @@
 #include "textfield.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTest>
 
 #include <benchmark/benchmark.h>
 
@@ -63,10 +66,149 @@ void BM_BareEditorSetText(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * Module1::MaxTextLength);
 }
 
+// An encoded text as a user receives it by mail or chat: one line of letters and digits.
+QString receivedLine(qsizetype length)
+{
+    static const QString alphabet
+        = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789");
+    QString line(length, Qt::Uninitialized);
+    for (qsizetype i = 0; i < length; ++i)
+        line[i] = alphabet.at((i * 7) % alphabet.size());
+    return line;
+}
+
+// The encoded field of a shown window, with a key.
+struct Window
+{
+    Form1 form {[](QWidget *) { return Key; }, [](QWidget *, const QString &) {}};
+    TextField *text1 = form.findChild<TextField *>(QStringLiteral("Text1"));
+    TextField *text3 = form.findChild<TextField *>(QStringLiteral("Text3"));
+    Window() { form.show(); }
+};
+
+// Pasting the longest line into the empty encoded field.
+void BM_PasteLongestLine(benchmark::State &state)
+{
+    Window window;
+    QApplication::clipboard()->setText(receivedLine(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.text3->setText(QString());
+        settle(window.text3);
+        state.ResumeTiming();
+        window.text3->paste();
+        settle(window.text3);
+    }
+    if (window.text3->text().size() != state.range(0))
+        state.SkipWithError("wrong text");
+}
+
+// The floor for the paste: "Encriptar =>" filling the same field with as many characters.
+void BM_PressEncryptLongestLine(benchmark::State &state)
+{
+    Window window;
+    window.text1->setText(receivedLine(Module1::MaxTextLength));
+    auto *encrypt = window.form.findChild<QPushButton *>(QStringLiteral("Command1"));
+    for (auto _ : state) {
+        encrypt->click();
+        settle(window.text3);
+    }
+}
+
+// One character typed in the middle of a pasted line of range(0) characters (and taken back
+// outside the timing, so the line keeps its length).
+void BM_TypeInPastedLine(benchmark::State &state)
+{
+    Window window;
+    QApplication::clipboard()->setText(receivedLine(state.range(0)));
+    window.text3->paste();
+    QTextCursor cursor = window.text3->textCursor();
+    cursor.setPosition(window.text3->document()->characterCount() / 2);
+    window.text3->setTextCursor(cursor);
+    settle(window.text3);
+    for (auto _ : state) {
+        QTest::keyClick(window.text3, Qt::Key_X);
+        settle(window.text3);
+        state.PauseTiming();
+        QTest::keyClick(window.text3, Qt::Key_Backspace);
+        settle(window.text3);
+        state.ResumeTiming();
+    }
+    if (window.text3->text().size() != state.range(0))
+        state.SkipWithError("wrong text");
+}
+
+// Dropping the longest line from another program into the empty encoded field.
+void BM_DropLongestLine(benchmark::State &state)
+{
+    Window window;
+    QMimeData data;
+    data.setText(receivedLine(Module1::MaxTextLength));
+    QWidget *viewport = window.text3->viewport();
+    const QPointF middle = viewport->rect().center();
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.text3->setText(QString());
+        settle(window.text3);
+        state.ResumeTiming();
+        QDragEnterEvent enter(middle.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QDropEvent drop(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &drop);
+        settle(window.text3);
+    }
+    if (window.text3->text().size() != Module1::MaxTextLength)
+        state.SkipWithError("nothing was dropped");
+}
+
+// Ctrl+Z after pasting the longest line.
+void BM_UndoPaste(benchmark::State &state)
+{
+    Window window;
+    QApplication::clipboard()->setText(receivedLine(Module1::MaxTextLength));
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.text3->paste();
+        settle(window.text3);
+        state.ResumeTiming();
+        QTest::keyClick(window.text3, Qt::Key_Z, Qt::ControlModifier);
+        settle(window.text3);
+    }
+    if (!window.text3->text().isEmpty())
+        state.SkipWithError("the paste was not undone");
+}
+
+// A bare Qt editor pasting the same longest line.
+void BM_BareEditorPaste(benchmark::State &state)
+{
+    QPlainTextEdit editor;
+    editor.resize(169, 169);
+    editor.show();
+    QApplication::clipboard()->setText(receivedLine(Module1::MaxTextLength));
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.clear();
+        settle(&editor);
+        state.ResumeTiming();
+        editor.paste();
+        settle(&editor);
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_PressEncrypt)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareEditorSetText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PressEncryptLongestLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PasteLongestLine)->Arg(Module1::MaxTextLength)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareEditorPaste)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_TypeInPastedLine)
+    ->Arg(100)
+    ->Arg(2000)
+    ->Arg(Module1::MaxTextLength)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DropLongestLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoPaste)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char *argv[])
 {

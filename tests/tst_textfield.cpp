@@ -1,5 +1,6 @@
 #include "module1.h"
 #include "testtext.h"
+#include "pieces.h"
 #include "textfield.h"
 
 #include <QApplication>
@@ -281,7 +282,7 @@ void TestTextField::longLinesAreHeldInPiecesAndReadBackWhole_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("blocks");
 
-    const qsizetype piece = TextField::PieceLength;
+    const qsizetype piece = Pieces::Length;
     QTest::newRow("a line of one piece") << QString(piece, QChar(u'x')) << 1;
     QTest::newRow("a line one character longer than a piece") << QString(piece + 1, QChar(u'x')) << 2;
     QTest::newRow("a line of letters without blanks") << QString(5 * piece, QChar(u'x')) << 5;
@@ -321,7 +322,7 @@ void TestTextField::editingNextToASoftBreak_data()
     QTest::newRow("Backspace after a soft break deletes the character before it")
         << 1 << 0 << int(Qt::Key_Backspace) << QStringLiteral("aaaaaaabbbbbbbbbb");
     QTest::newRow("Delete before a soft break deletes the character after it")
-        << 0 << int(TextField::PieceLength) << int(Qt::Key_Delete) << QStringLiteral("aaaaaaaabbbbbbbbb");
+        << 0 << int(Pieces::Length) << int(Qt::Key_Delete) << QStringLiteral("aaaaaaaabbbbbbbbb");
     QTest::newRow("Enter after a soft break is a line break there")
         << 1 << 0 << int(Qt::Key_Return) << QStringLiteral("aaaaaaaa\r\nbbbbbbbbbb");
     QTest::newRow("Enter inside the second piece is a line break there")
@@ -337,7 +338,7 @@ void TestTextField::editingNextToASoftBreak()
     QFETCH(int, key);
     QFETCH(QString, tail);
 
-    const QString head(TextField::PieceLength - 8, QChar(u'a'));
+    const QString head(Pieces::Length - 8, QChar(u'a'));
     TextField field;
     field.setText(head + QStringLiteral("aaaaaaaabbbbbbbbbb"));
     QCOMPARE(field.blockCount(), 2);
@@ -356,7 +357,7 @@ void TestTextField::editingNextToASoftBreak()
 void TestTextField::copyAcrossASoftBreakHasNoLineBreak()
 {
     TextField field;
-    const QString piece(TextField::PieceLength, QChar(u'a'));
+    const QString piece(Pieces::Length, QChar(u'a'));
     field.setText(piece + QStringLiteral("bbbb"));
     QTextCursor cursor(field.document());
     cursor.setPosition(piece.size() - 4);
@@ -395,7 +396,7 @@ void TestTextField::caretCrossesASoftBreakInOneStep_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("presses");
 
-    const int piece = int(TextField::PieceLength);
+    const int piece = int(Pieces::Length);
     // The break falls inside a word: a's fill the first piece, b's begin the second.
     const QString word = QString(piece, QChar(u'a')) + QStringLiteral("bbbb cc dd");
     // The break falls after a blank, where a word starts.
@@ -465,7 +466,7 @@ void TestTextField::homeAndEndStopAtAPieceBreakAsAtAWrap_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("expected");
 
-    const int piece = int(TextField::PieceLength);
+    const int piece = int(Pieces::Length);
     QTest::newRow("Home on the line after the break goes to the break")
         << piece + 3 << int(Qt::Key_Home) << piece;
     QTest::newRow("End on the line before the break goes to the break")
@@ -485,7 +486,7 @@ void TestTextField::homeAndEndStopAtAPieceBreakAsAtAWrap()
     field.resize(300, 200);
     field.show();
     QVERIFY(QTest::qWaitForWindowExposed(&field));
-    field.setText(QString(TextField::PieceLength, QChar(u'a')) + QStringLiteral("bbbbbbbbbb"));
+    field.setText(QString(Pieces::Length, QChar(u'a')) + QStringLiteral("bbbbbbbbbb"));
     QTextCursor cursor(field.document());
     cursor.setPosition(documentPosition(field, start));
     field.setTextCursor(cursor);
@@ -495,7 +496,7 @@ void TestTextField::homeAndEndStopAtAPieceBreakAsAtAWrap()
 
 void TestTextField::linesCommittedByAnInputMethodAreRealLines()
 {
-    const QString piece(TextField::PieceLength, QChar(u'a'));
+    const QString piece(Pieces::Length, QChar(u'a'));
     TextField field;
     field.setText(piece + QStringLiteral("bbbb"));
     placeCursor(field, 1, 2);

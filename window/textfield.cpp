@@ -1,41 +1,19 @@
 #include "textfield.h"
 
+#include "documenthistory.h"
+#include "pieces.h"
+#include "wholelines.h"
+
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include <cstdlib>
-
 namespace {
-
-// Marks a block that continues the line of the block before it.
-constexpr int SoftBreakProperty = QTextFormat::UserProperty + 1;
-
-bool startsWithSoftBreak(const QTextBlock &block)
-{
-    return block.blockFormat().boolProperty(SoftBreakProperty);
-}
-
-QTextBlockFormat softBreak()
-{
-    QTextBlockFormat format;
-    format.setProperty(SoftBreakProperty, true);
-    return format;
-}
-
-// Where to end a piece of a long line: after a blank shortly before the limit if there is one,
-// so the soft break falls where a word wrap might have, otherwise at the limit.
-qsizetype pieceEnd(QStringView line, qsizetype limit)
-{
-    const qsizetype blank = line.left(limit).lastIndexOf(QLatin1Char(' '));
-    return blank >= limit - 64 ? blank + 1 : limit;
-}
 
 // The font built into the program that draws the codes without a glyph of their own, so they
 // look alike on every system, whatever fonts it has.
@@ -52,18 +30,15 @@ QString codesFontFamily()
 
 TextField::TextField(QWidget *parent)
     : QPlainTextEdit(parent)
+    , m_pieces(new Pieces(this))
+    , m_history(new DocumentHistory(this, m_pieces))
+    , m_wholeLines(std::make_unique<WholeLines>(this))
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
-    // The documents this field has shown are kept here, not by the editor, which would delete
-    // the one it replaces.
-    m_documentOwner = new QObject(this);
-    document()->setParent(m_documentOwner);
-    m_documents.append(document());
-    watchEdits(document());
 
     // Code page text needs no shaping; without it a long text is laid out twice as fast.
     QFont plain = font();
@@ -75,44 +50,21 @@ TextField::TextField(QWidget *parent)
     setTabStopDistance(8 * fontMetrics().horizontalAdvance(QLatin1Char(' ')));
 }
 
+TextField::~TextField() = default;
+
 QString TextField::text() const
 {
-    return FieldText::FromDisplay(shownText(0, document()->characterCount() - 1));
+    return FieldText::FromDisplay(Pieces::shownText(document(), 0, document()->characterCount() - 1));
 }
 
 void TextField::setText(const QString &text)
 {
     const QString shown = FieldText::ToDisplay(text);
-
-    // The text goes into a new document, and the one it replaces is kept with its own undo
-    // history: Ctrl+Z brings back what a result or a clearing replaced, and what came before it.
-    auto *next = new QTextDocument(m_documentOwner);
-    next->setDocumentLayout(new QPlainTextDocumentLayout(next));
-    watchEdits(next);
-    forgetLaterDocuments();
-    m_documents.append(next);
-    while (m_documents.size() > MaxDocuments)
-        delete m_documents.takeFirst();
-    m_current = m_documents.size() - 1;
-    showDocument(next);
+    QTextDocument *next = m_history->replace();
     // Filled once shown: the editor then lays out only what comes into view.
     next->setUndoRedoEnabled(false);
     QTextCursor cursor(next);
-    cursor.beginEditBlock();
-    bool firstBlock = true;
-    for (QStringView line : QStringView(shown).tokenize(QLatin1Char('\n'))) {
-        bool continues = false;
-        do {
-            const qsizetype end = line.size() > PieceLength ? pieceEnd(line, PieceLength) : line.size();
-            if (!firstBlock)
-                cursor.insertBlock(continues ? softBreak() : QTextBlockFormat());
-            cursor.insertText(line.left(end).toString());
-            line = line.mid(end);
-            firstBlock = false;
-            continues = true;
-        } while (!line.isEmpty());
-    }
-    cursor.endEditBlock();
+    Pieces::insert(cursor, shown);
     next->setUndoRedoEnabled(true);
 }
 
@@ -121,68 +73,30 @@ void TextField::setCopyForm(FieldText::CopyForm form)
     m_copyForm = form;
 }
 
-void TextField::showDocument(QTextDocument *next)
-{
-    // The font, the wrapping and the tab stops live in the document.
-    next->setDefaultFont(document()->defaultFont());
-    next->setDefaultTextOption(document()->defaultTextOption());
-    setDocument(next);
-}
-
-void TextField::watchEdits(QTextDocument *watched)
-{
-    // A new edit in an earlier document, like a new text, leaves nothing to redo past it.
-    connect(watched, &QTextDocument::undoCommandAdded, this, [this, watched] {
-        if (watched == document())
-            forgetLaterDocuments();
-    });
-}
-
-void TextField::forgetLaterDocuments()
-{
-    while (m_documents.size() > m_current + 1)
-        delete m_documents.takeLast();
-}
-
 bool TextField::canUndo() const
 {
-    return document()->isUndoAvailable() || m_current > 0;
+    return m_history->canUndo();
 }
 
 bool TextField::canRedo() const
 {
-    return document()->isRedoAvailable() || m_current + 1 < m_documents.size();
+    return m_history->canRedo();
 }
 
 void TextField::undo()
 {
-    if (document()->isUndoAvailable())
-        QPlainTextEdit::undo();
-    else if (m_current > 0)
-        showDocument(m_documents.at(--m_current));
+    m_history->undo();
 }
 
 void TextField::redo()
 {
-    if (document()->isRedoAvailable())
-        QPlainTextEdit::redo();
-    else if (m_current + 1 < m_documents.size())
-        showDocument(m_documents.at(++m_current));
+    m_history->redo();
 }
 
 QMenu *TextField::createContextMenu(const QPoint &position)
 {
     QMenu *menu = createStandardContextMenu(position);
-    // Undo and redo reach past a replaced text too.
-    const auto reroute = [this, menu](const char *name, void (TextField::*slot)(), bool enabled) {
-        if (auto *action = menu->findChild<QAction *>(QLatin1String(name))) {
-            QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
-            connect(action, &QAction::triggered, this, slot);
-            action->setEnabled(enabled && !isReadOnly());
-        }
-    };
-    reroute("edit-undo", &TextField::undo, canUndo());
-    reroute("edit-redo", &TextField::redo, canRedo());
+    m_history->takeOverUndoActions(menu);
     return menu;
 }
 
@@ -193,120 +107,12 @@ void TextField::contextMenuEvent(QContextMenuEvent *event)
     menu->popup(event->globalPos());
 }
 
-QString TextField::shownText(int from, int to) const
+void TextField::insertAtCursor(QStringView shown)
 {
-    QString shown;
-    shown.reserve(to - from);
-    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
-         block = block.next()) {
-        const int start = std::max(from, block.position());
-        if (block.position() > from && !startsWithSoftBreak(block))
-            shown += QLatin1Char('\n');
-        // QTextBlock::text keeps no-break spaces, which toPlainText would turn into blanks.
-        shown += QStringView(block.text()).mid(start - block.position(), to - start);
-    }
-    return shown;
-}
-
-void TextField::insertShown(QTextCursor &cursor, QStringView shown)
-{
-    cursor.beginEditBlock();
-    bool firstLine = true;
-    for (QStringView line : shown.tokenize(QLatin1Char('\n'))) {
-        // A clean format: the new block must not take over a soft break from the block it splits.
-        if (!firstLine)
-            cursor.insertBlock(QTextBlockFormat(), cursor.charFormat());
-        cursor.insertText(line.toString());
-        firstLine = false;
-    }
-    cursor.endEditBlock();
-}
-
-bool TextField::deleteAcrossSoftBreak(QKeyEvent *event)
-{
-    // A soft break is no character: Backspace and Delete next to one act on the character
-    // beyond it, as if the line had only wrapped there.
     QTextCursor cursor = textCursor();
-    if (cursor.hasSelection() || event->modifiers() != Qt::NoModifier)
-        return false;
-    const auto softBefore = [&] { return cursor.atBlockStart() && startsWithSoftBreak(cursor.block()); };
-    const auto softAfter = [&] { return cursor.atBlockEnd() && startsWithSoftBreak(cursor.block().next()); };
-    const bool back = event->key() == Qt::Key_Backspace;
-    if (!(back ? softBefore() : event->key() == Qt::Key_Delete && softAfter()))
-        return false;
-
-    cursor.beginEditBlock();
-    if (back) {
-        while (softBefore())
-            cursor.deletePreviousChar();
-        cursor.deletePreviousChar();
-    } else {
-        while (softAfter())
-            cursor.deleteChar();
-        cursor.deleteChar();
-    }
-    cursor.endEditBlock();
+    Pieces::insert(cursor, shown);
     setTextCursor(cursor);
-    return true;
-}
-
-bool TextField::moveAcrossSoftBreak(QKeyEvent *event)
-{
-    // A soft break is no character: the caret crosses it in the same step as the character
-    // beyond it, and a word move goes on where a piece ends inside a word.
-    struct Move
-    {
-        QKeySequence::StandardKey key;
-        QTextCursor::MoveOperation operation;
-        QTextCursor::MoveMode mode;
-    };
-    static constexpr Move Moves[] = {
-        {QKeySequence::MoveToNextChar, QTextCursor::NextCharacter, QTextCursor::MoveAnchor},
-        {QKeySequence::MoveToPreviousChar, QTextCursor::PreviousCharacter, QTextCursor::MoveAnchor},
-        {QKeySequence::SelectNextChar, QTextCursor::NextCharacter, QTextCursor::KeepAnchor},
-        {QKeySequence::SelectPreviousChar, QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor},
-        {QKeySequence::MoveToNextWord, QTextCursor::NextWord, QTextCursor::MoveAnchor},
-        {QKeySequence::MoveToPreviousWord, QTextCursor::PreviousWord, QTextCursor::MoveAnchor},
-        {QKeySequence::SelectNextWord, QTextCursor::NextWord, QTextCursor::KeepAnchor},
-        {QKeySequence::SelectPreviousWord, QTextCursor::PreviousWord, QTextCursor::KeepAnchor},
-    };
-    const Move *move = nullptr;
-    for (const Move &candidate : Moves) {
-        if (event->matches(candidate.key))
-            move = &candidate;
-    }
-    if (!move)
-        return false;
-
-    const int before = textCursor().position();
-    QPlainTextEdit::keyPressEvent(event);
-    QTextCursor cursor = textCursor();
-    const int after = cursor.position();
-    const bool forward = after > before;
-    if (after == before)
-        return true;
-
-    const auto isSoftBreakAt = [this](int position) {
-        // position is the block separator at the end of a piece
-        const QTextBlock block = document()->findBlock(position);
-        return position == block.position() + block.length() - 1 && startsWithSoftBreak(block.next());
-    };
-    const bool word
-        = move->operation == QTextCursor::NextWord || move->operation == QTextCursor::PreviousWord;
-    if (std::abs(after - before) == 1 && isSoftBreakAt(std::min(before, after))) {
-        // Only the soft break was crossed: take the step the user asked for.
-        cursor.movePosition(move->operation, move->mode);
-    } else if (word && isSoftBreakAt(forward ? after : after - 1)) {
-        // The word move stopped at a piece's edge; inside a piece it stops there only where a
-        // word starts.
-        const QChar previous = document()->characterAt(forward ? after - 1 : after - 2);
-        const QChar next = document()->characterAt(forward ? after + 1 : after);
-        cursor.setPosition(forward ? after + 1 : after - 1, move->mode);
-        if (!previous.isSpace() && !next.isSpace())
-            cursor.movePosition(move->operation, move->mode);
-    }
-    setTextCursor(cursor);
-    return true;
+    ensureCursorVisible();
 }
 
 bool TextField::event(QEvent *event)
@@ -316,10 +122,7 @@ bool TextField::event(QEvent *event)
     if (event->type() == QEvent::KeyPress && !isReadOnly()) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
-            QTextCursor cursor = textCursor();
-            insertShown(cursor, u"\t");
-            setTextCursor(cursor);
-            ensureCursorVisible();
+            insertAtCursor(u"\t");
             return true;
         }
     }
@@ -328,12 +131,7 @@ bool TextField::event(QEvent *event)
 
 void TextField::keyPressEvent(QKeyEvent *event)
 {
-    if (moveAcrossSoftBreak(event)) {
-        event->accept();
-        return;
-    }
-    if (!isReadOnly() && (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo))) {
-        event->matches(QKeySequence::Undo) ? undo() : redo();
+    if (m_wholeLines->keyPress(event)) {
         event->accept();
         return;
     }
@@ -341,7 +139,8 @@ void TextField::keyPressEvent(QKeyEvent *event)
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
-    if (deleteAcrossSoftBreak(event)) {
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        event->matches(QKeySequence::Undo) ? undo() : redo();
         event->accept();
         return;
     }
@@ -353,14 +152,31 @@ void TextField::keyPressEvent(QKeyEvent *event)
         shown = FieldText::Normalize(typed);
     // Keys without text, the shortcuts and typed text the code page holds go their usual way.
     if (shown.isEmpty() || shown == typed) {
+        QTextCursor edit = textCursor();
+        const bool block = Pieces::mayOvergrow(edit, event);
+        if (block)
+            edit.beginEditBlock();
         QPlainTextEdit::keyPressEvent(event);
+        if (block)
+            edit.endEditBlock();
         return;
     }
-    QTextCursor cursor = textCursor();
-    insertShown(cursor, shown);
-    setTextCursor(cursor);
-    ensureCursorVisible();
+    insertAtCursor(shown);
     event->accept();
+}
+
+void TextField::mousePressEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        m_wholeLines->pressed(event->position().toPoint());
+}
+
+void TextField::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        m_wholeLines->doubleClicked(event->position().toPoint());
 }
 
 void TextField::inputMethodEvent(QInputMethodEvent *event)
@@ -380,9 +196,7 @@ void TextField::inputMethodEvent(QInputMethodEvent *event)
     QInputMethodEvent withoutCommit;
     withoutCommit.setCommitString(QString(), event->replacementStart(), event->replacementLength());
     QPlainTextEdit::inputMethodEvent(&withoutCommit);
-    QTextCursor cursor = textCursor();
-    insertShown(cursor, shown);
-    setTextCursor(cursor);
+    insertAtCursor(shown);
 }
 
 bool TextField::canInsertFromMimeData(const QMimeData *source) const
@@ -394,12 +208,8 @@ void TextField::insertFromMimeData(const QMimeData *source)
 {
     // Plain text only: pasted line breaks become line breaks (only CR LF where the text has
     // Windows line breaks), a pasted control picture the code it stands for.
-    if (!source->hasText())
-        return;
-    QTextCursor cursor = textCursor();
-    insertShown(cursor, FieldText::NormalizePasted(source->text()));
-    setTextCursor(cursor);
-    ensureCursorVisible();
+    if (source->hasText())
+        insertAtCursor(FieldText::NormalizePasted(source->text()));
 }
 
 QMimeData *TextField::createMimeDataFromSelection() const
@@ -409,6 +219,27 @@ QMimeData *TextField::createMimeDataFromSelection() const
     const QTextCursor cursor = textCursor();
     auto *data = new QMimeData;
     data->setText(FieldText::ToClipboard(
-        FieldText::FromDisplay(shownText(cursor.selectionStart(), cursor.selectionEnd())), m_copyForm));
+        FieldText::FromDisplay(Pieces::shownText(document(), cursor.selectionStart(), cursor.selectionEnd())),
+        m_copyForm));
     return data;
+}
+
+void TextField::resizeEvent(QResizeEvent *event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    guessLineCounts();
+}
+
+void TextField::changeEvent(QEvent *event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        guessLineCounts();
+}
+
+void TextField::guessLineCounts()
+{
+    // A new width or font forgets every layout, and with it the guessed line counts.
+    if (auto *layout = qobject_cast<PieceLayout *>(document()->documentLayout()))
+        layout->guessLineCounts();
 }

@@ -4,26 +4,26 @@
 
 #include <QPlainTextEdit>
 
+class DocumentHistory;
+class Pieces;
 class QMenu;
-class QTextCursor;
-class QTextDocument;
+class WholeLines;
 
 // A multi-line field whose text is a string of code page 1252 characters with line breaks as
 // CR LF. Every such string set into it reads back unchanged: control codes are shown as
-// pictures, and whatever is typed or pasted is brought into the code page at once.
-//
-// The editor lays out a paragraph as a whole, so a long line (an encoded text rarely has a line
-// break) is held as several pieces joined by soft breaks: block breaks that are no line break of
-// the text. Only the pieces in view are laid out.
-class TextField : public QPlainTextEdit
+// pictures, and whatever is typed, committed, pasted or dropped is brought into the code page at
+// once (fieldtext/). The field is made of parts, each with one job:
+//   Pieces           long lines held in pieces, so every action costs the same on any length;
+//   WholeLines       a line in pieces acts as one line for the caret, deletions and selections;
+//   DocumentHistory  undo reaches past a text set into the field.
+class TextField final : public QPlainTextEdit
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TextField)
 
 public:
-    // Length at which setText cuts a line into pieces.
-    static constexpr qsizetype PieceLength = 1024;
-
     explicit TextField(QWidget *parent = nullptr);
+    ~TextField() override;
 
     QString text() const;
     // Sets the text as one step that can be undone.
@@ -43,8 +43,12 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
@@ -58,20 +62,12 @@ private:
     using QPlainTextEdit::setPlainText;
     using QPlainTextEdit::toPlainText;
 
-    // The shown text from position from to position to, soft breaks left out.
-    QString shownText(int from, int to) const;
-    // Inserts shown text at cursor; its line breaks become real ones.
-    void insertShown(QTextCursor &cursor, QStringView shown);
-    bool deleteAcrossSoftBreak(QKeyEvent *event);
-    bool moveAcrossSoftBreak(QKeyEvent *event);
-    void showDocument(QTextDocument *next);
-    void watchEdits(QTextDocument *watched);
-    void forgetLaterDocuments();
+    // Inserts shown text (line breaks as LF) at the caret, in place of the selection.
+    void insertAtCursor(QStringView shown);
+    void guessLineCounts();
 
-    // Every document the field has shown, oldest first, and the one it shows now.
-    static constexpr qsizetype MaxDocuments = 16;
-    QObject *m_documentOwner;
-    QList<QTextDocument *> m_documents;
-    qsizetype m_current = 0;
+    Pieces *m_pieces;
+    DocumentHistory *m_history;
+    std::unique_ptr<WholeLines> m_wholeLines;
     FieldText::CopyForm m_copyForm = FieldText::CopyForm::Plain;
 };
