@@ -1,11 +1,14 @@
+#include "fieldtext.h"
 #include "module1.h"
-#include "testtext.h"
 #include "pieces.h"
+#include "testtext.h"
 #include "textfield.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
@@ -13,6 +16,9 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+
+#include <cmath>
+#include <memory>
 
 using namespace TestText;
 
@@ -53,8 +59,13 @@ private slots:
     void editingNextToASoftBreak_data();
     void editingNextToASoftBreak();
     void copyAcrossASoftBreakHasNoLineBreak();
-    void caretCrossesASoftBreakInOneStep_data();
-    void caretCrossesASoftBreakInOneStep();
+    void aLongLineActsAsOneLine_data();
+    void aLongLineActsAsOneLine();
+    void everyRoadHoldsLongLinesInPieces_data();
+    void everyRoadHoldsLongLinesInPieces();
+    void scrollBarFollowsThePositionInTheText();
+    void removingFromALineStartIntoAPieceKeepsTheLineBreak_data();
+    void removingFromALineStartIntoAPieceKeepsTheLineBreak();
     void homeAndEndStopAtAPieceBreakAsAtAWrap_data();
     void homeAndEndStopAtAPieceBreakAsAtAWrap();
     void linesCommittedByAnInputMethodAreRealLines();
@@ -373,11 +384,14 @@ void TestTextField::copyAcrossASoftBreakHasNoLineBreak()
     QCOMPARE(field.text(), piece + QStringLiteral("bX\r\nYbbb"));
 }
 
-// The text offset of a document position in a field whose text has no line break: every block
-// but the first starts after a soft break, which is no character of the text.
+// The offset in the text shown as one paragraph a line of a document position in a field: a soft
+// break takes a position in the document but is no character of the text.
 int textOffset(const TextField &field, int position)
 {
-    return position - field.document()->findBlock(position).blockNumber();
+    int softBreaks = 0;
+    for (QTextBlock block = field.document()->findBlock(position); block.isValid(); block = block.previous())
+        softBreaks += Pieces::continuesLine(block) ? 1 : 0;
+    return position - softBreaks;
 }
 
 int documentPosition(const TextField &field, int offset)
@@ -388,76 +402,268 @@ int documentPosition(const TextField &field, int offset)
     return position;
 }
 
-void TestTextField::caretCrossesASoftBreakInOneStep_data()
+void TestTextField::aLongLineActsAsOneLine_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("start"); // text offset
+    QTest::addColumn<QString>("action"); // "keys", "double-click" or "triple-click" at start
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("presses");
 
-    const int piece = int(Pieces::Length);
+    const int piece = Pieces::Length;
     // The break falls inside a word: a's fill the first piece, b's begin the second.
     const QString word = QString(piece, QChar(u'a')) + QStringLiteral("bbbb cc dd");
     // The break falls after a blank, where a word starts.
     const QString prose = QStringLiteral("palabra ").repeated(piece / 8 + 4);
+    // An encoded text: one word of five pieces, then a short second line.
+    QString encoded = QString(5000, QChar(u'x')) + QStringLiteral("\nfin");
+    for (int i = 0; i < 5000; i += 7)
+        encoded[i] = QChar(u'k');
     const int ctrl = int(Qt::ControlModifier);
     const int shift = int(Qt::ShiftModifier);
+    const QString keys = QStringLiteral("keys");
+    const int right = int(Qt::Key_Right);
+    const int left = int(Qt::Key_Left);
 
     QTest::newRow("Right crosses the break with one press a character")
-        << word << piece - 1 << int(Qt::Key_Right) << 0 << 3;
-    QTest::newRow("Left crosses back the same way") << word << piece + 2 << int(Qt::Key_Left) << 0 << 3;
+        << word << piece - 1 << keys << right << 0 << 3;
+    QTest::newRow("Left crosses back the same way") << word << piece + 2 << keys << left << 0 << 3;
     QTest::newRow("Shift+Right selects across the break a character a press")
-        << word << piece - 2 << int(Qt::Key_Right) << shift << 4;
+        << word << piece - 2 << keys << right << shift << 4;
     QTest::newRow("Shift+Left selects back across the break")
-        << word << piece + 2 << int(Qt::Key_Left) << shift << 4;
+        << word << piece + 2 << keys << left << shift << 4;
     QTest::newRow("Ctrl+Right goes past a break inside a word to the next word")
-        << word << piece - 20 << int(Qt::Key_Right) << ctrl << 1;
+        << word << piece - 20 << keys << right << ctrl << 1;
     QTest::newRow("Ctrl+Right from the break itself goes to the next word")
-        << word << piece << int(Qt::Key_Right) << ctrl << 2;
+        << word << piece << keys << right << ctrl << 2;
     QTest::newRow("Ctrl+Left goes back past a break inside a word to its start")
-        << word << piece + 2 << int(Qt::Key_Left) << ctrl << 1;
+        << word << piece + 2 << keys << left << ctrl << 1;
     QTest::newRow("Ctrl+Shift+Right selects a word across the break")
-        << word << piece - 3 << int(Qt::Key_Right) << (ctrl | shift) << 1;
+        << word << piece - 3 << keys << right << (ctrl | shift) << 1;
     QTest::newRow("Ctrl+Shift+Left selects back to the word's start across the break")
-        << word << piece + 6 << int(Qt::Key_Left) << (ctrl | shift) << 2;
+        << word << piece + 6 << keys << left << (ctrl | shift) << 2;
     QTest::newRow("Ctrl+Right stops at a word that starts a piece")
-        << prose << piece - 5 << int(Qt::Key_Right) << ctrl << 2;
+        << prose << piece - 5 << keys << right << ctrl << 2;
     QTest::newRow("Ctrl+Left stops at a word that starts a piece")
-        << prose << piece + 3 << int(Qt::Key_Left) << ctrl << 2;
-    QTest::newRow("Right across a break after a blank") << prose << piece - 1 << int(Qt::Key_Right) << 0 << 2;
+        << prose << piece + 3 << keys << left << ctrl << 2;
+    QTest::newRow("Right across a break after a blank") << prose << piece - 1 << keys << right << 0 << 2;
+    QTest::newRow("Ctrl+Shift+Right from the start selects a word of five pieces")
+        << encoded << 0 << keys << right << (ctrl | shift) << 1;
+    QTest::newRow("Ctrl+Right twice goes to the end of that word and on to the next line")
+        << encoded << 0 << keys << right << ctrl << 2;
+    QTest::newRow("Ctrl+Shift+Left from the end selects the word back to its start")
+        << encoded << 5000 << keys << left << (ctrl | shift) << 1;
+    QTest::newRow("Ctrl+Backspace deletes back to the start of the word")
+        << encoded << 1030 << keys << int(Qt::Key_Backspace) << ctrl << 1;
+    QTest::newRow("Ctrl+Delete at a break deletes to the end of the word")
+        << encoded << piece << keys << int(Qt::Key_Delete) << ctrl << 1;
+    QTest::newRow("Backspace and Delete across breaks delete one character a press")
+        << encoded << 2 * piece + 1 << keys << int(Qt::Key_Backspace) << 0 << 3;
+    QTest::newRow("a double click selects the whole word")
+        << encoded << 2500 << QStringLiteral("double-click") << 0 << 0 << 1;
+    QTest::newRow("a double click near a break selects the whole word")
+        << encoded << piece + 1 << QStringLiteral("double-click") << 0 << 0 << 1;
+    QTest::newRow("a triple click selects the whole line and its line break")
+        << encoded << 3100 << QStringLiteral("triple-click") << 0 << 0 << 1;
 }
 
-void TestTextField::caretCrossesASoftBreakInOneStep()
+void TestTextField::aLongLineActsAsOneLine()
 {
     QFETCH(QString, text);
     QFETCH(int, start);
+    QFETCH(QString, action);
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(int, presses);
 
-    // The same keys in an editor that holds the text as one paragraph tell where the caret
-    // belongs inside a piece.
+    // The same action in an editor that holds the text as one paragraph is what the field must
+    // do on its pieces.
     QPlainTextEdit whole;
     whole.setPlainText(text);
-    QTextCursor expected(whole.document());
-    expected.setPosition(start);
-    whole.setTextCursor(expected);
-
     TextField field;
-    field.setText(text);
+    field.setText(FieldText::FromDisplay(text));
     QVERIFY(field.blockCount() > 1);
-    QTextCursor cursor(field.document());
-    cursor.setPosition(documentPosition(field, start));
-    field.setTextCursor(cursor);
+    for (QPlainTextEdit *editor : {&whole, static_cast<QPlainTextEdit *>(&field)}) {
+        editor->resize(300, 300);
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+        QTextCursor cursor(editor->document());
+        cursor.setPosition(editor == &whole ? start : documentPosition(field, start));
+        editor->setTextCursor(cursor);
+    }
 
+    const auto act = [&](QPlainTextEdit *editor) {
+        if (action == QLatin1String("keys")) {
+            QTest::keyClick(editor, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            return;
+        }
+        const QPoint at = editor->cursorRect().center();
+        QTest::mouseDClick(editor->viewport(), Qt::LeftButton, {}, at);
+        if (action == QLatin1String("triple-click"))
+            QTest::mousePress(editor->viewport(), Qt::LeftButton, {}, at);
+    };
     for (int i = 0; i < presses; ++i) {
-        QTest::keyClick(&whole, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QTest::keyClick(&field, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        act(&whole);
+        act(&field);
+        QCOMPARE(field.text(), FieldText::FromDisplay(whole.document()->toPlainText()));
         QCOMPARE(textOffset(field, field.textCursor().position()), whole.textCursor().position());
         QCOMPARE(textOffset(field, field.textCursor().anchor()), whole.textCursor().anchor());
     }
-    QCOMPARE(field.text(), text); // moving changed nothing
+}
+
+void TestTextField::everyRoadHoldsLongLinesInPieces_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::addColumn<int>("length");
+
+    QTest::newRow("a pasted 5000-character line without blanks is held in pieces and reads back unchanged")
+        << "paste" << 5000;
+    QTest::newRow("the longest line pasted from the context menu") << "menu" << 32766;
+    QTest::newRow("a line pasted with the middle button from the selection") << "selection" << 5000;
+    QTest::newRow("a line dropped from another program") << "drop" << 5000;
+    QTest::newRow("a line committed by an input method") << "input method" << 5000;
+    QTest::newRow("a line typed a key at a time past several pieces") << "typed" << 2500;
+    QTest::newRow("a pasted line after undo and redo") << "undo and redo" << 5000;
+    QTest::newRow("a line set by a result") << "set" << 32766;
+    QTest::newRow("200000 pasted characters, more than a key takes") << "paste" << 200000;
+}
+
+void TestTextField::everyRoadHoldsLongLinesInPieces()
+{
+    QFETCH(QString, road);
+    QFETCH(int, length);
+
+    // An encoded text as it arrives: one line of letters and digits, no blank.
+    QString line(length, Qt::Uninitialized);
+    for (int i = 0; i < length; ++i)
+        line[i] = QLatin1Char("0123456789abcdefghijklmnopqrstuvwxyz"[(i * 7) % 36]);
+    const QString before = QStringLiteral("uno\r\ndos");
+    TextField field;
+    field.resize(169, 169);
+    field.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&field));
+    field.setText(before);
+    field.moveCursor(QTextCursor::End);
+    QClipboard *clipboard = QApplication::clipboard();
+    QMimeData data;
+    data.setText(line);
+
+    if (road == QLatin1String("paste")) {
+        clipboard->setText(line);
+        QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
+    } else if (road == QLatin1String("menu")) {
+        clipboard->setText(line);
+        std::unique_ptr<QMenu> menu(field.createContextMenu(field.cursorRect().center()));
+        auto *paste = menu->findChild<QAction *>(QStringLiteral("edit-paste"));
+        QVERIFY(paste);
+        paste->trigger();
+    } else if (road == QLatin1String("selection")) {
+        if (!clipboard->supportsSelection())
+            QSKIP("this platform has no selection to paste from");
+        clipboard->setText(line, QClipboard::Selection);
+        QTest::mouseClick(field.viewport(), Qt::MiddleButton, {}, field.cursorRect().center());
+    } else if (road == QLatin1String("drop")) {
+        const QPoint at = field.cursorRect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field.viewport(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field.viewport(), &drop);
+    } else if (road == QLatin1String("input method")) {
+        QInputMethodEvent commit;
+        commit.setCommitString(line);
+        QApplication::sendEvent(&field, &commit);
+    } else if (road == QLatin1String("typed")) {
+        QTest::keyClicks(&field, line);
+    } else if (road == QLatin1String("undo and redo")) {
+        clipboard->setText(line);
+        field.paste();
+        field.undo();
+        QCOMPARE(field.text(), before);
+        field.redo();
+    } else {
+        field.setText(before + line);
+    }
+
+    QCOMPARE(field.text(), before + line);
+    for (QTextBlock block = field.document()->firstBlock(); block.isValid(); block = block.next())
+        QVERIFY2(block.length() - 1 <= Pieces::Length, qPrintable(QString::number(block.length() - 1)));
+    if (road != QLatin1String("set") && road != QLatin1String("typed")) {
+        // One step takes back the whole insertion.
+        field.undo();
+        QCOMPARE(field.text(), before);
+    }
+}
+
+void TestTextField::removingFromALineStartIntoAPieceKeepsTheLineBreak_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("put"); // what takes the selection's place
+
+    QTest::newRow("Delete") << "delete" << QString();
+    QTest::newRow("Backspace") << "backspace" << QString();
+    QTest::newRow("cut") << "cut" << QString();
+    QTest::newRow("typing over it") << "type" << QStringLiteral("z");
+    QTest::newRow("pasting over it") << "paste" << QStringLiteral("pegado");
+}
+
+void TestTextField::removingFromALineStartIntoAPieceKeepsTheLineBreak()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, put);
+
+    // The selection runs from the start of the second line over its first piece into its second.
+    const QString line(2000, QChar(u'x'));
+    TextField field;
+    field.setText(QStringLiteral("uno\r\n") + line);
+    const QTextBlock second = field.document()->findBlockByNumber(1);
+    QTextCursor cursor(second);
+    cursor.setPosition(second.next().position() + 5, QTextCursor::KeepAnchor);
+    field.setTextCursor(cursor);
+    const int removed = textOffset(field, cursor.position()) - textOffset(field, cursor.anchor());
+
+    if (how == QLatin1String("delete"))
+        QTest::keyClick(&field, Qt::Key_Delete);
+    else if (how == QLatin1String("backspace"))
+        QTest::keyClick(&field, Qt::Key_Backspace);
+    else if (how == QLatin1String("cut"))
+        field.cut();
+    else if (how == QLatin1String("type"))
+        QTest::keyClicks(&field, put);
+    else {
+        QApplication::clipboard()->setText(put);
+        field.paste();
+    }
+    QCOMPARE(field.text(), QStringLiteral("uno\r\n") + put + line.mid(removed));
+    field.undo();
+    QCOMPARE(field.text(), QStringLiteral("uno\r\n") + line);
+}
+
+void TestTextField::scrollBarFollowsThePositionInTheText()
+{
+    // The longest encoded text, in a plain editor holding it as one paragraph and in the field.
+    const QString text = AllCodes().mid(33, 94).repeated(400).left(Module1::MaxTextLength);
+    QPlainTextEdit whole;
+    whole.setPlainText(text);
+    TextField field;
+    field.setText(text);
+    for (QPlainTextEdit *editor : {&whole, static_cast<QPlainTextEdit *>(&field)}) {
+        editor->resize(169, 169);
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+    }
+    // The thumb dragged to the middle shows the middle of the text, as in the plain editor.
+    for (QPlainTextEdit *editor : {&whole, static_cast<QPlainTextEdit *>(&field)}) {
+        QScrollBar *bar = editor->verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
+        QCoreApplication::processEvents();
+    }
+    const auto shown
+        = [](const QPlainTextEdit &editor) { return editor.cursorForPosition(QPoint(0, 0)).position(); };
+    const double wholeAt = double(shown(whole)) / text.size();
+    const double fieldAt = double(textOffset(field, shown(field))) / text.size();
+    QVERIFY2(std::abs(fieldAt - wholeAt) < 0.1,
+             qPrintable(QStringLiteral("%1 against %2").arg(fieldAt).arg(wholeAt)));
 }
 
 void TestTextField::homeAndEndStopAtAPieceBreakAsAtAWrap_data()

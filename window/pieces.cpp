@@ -12,14 +12,35 @@
 
 namespace {
 
-// Marks a block that continues the line of the block before it.
-constexpr int SoftBreakProperty = QTextFormat::UserProperty + 1;
+// A soft break is marked on both of its sides: the block after it continues the line of the
+// block before it, and the block before it goes on in the next. When an edit joins two blocks,
+// Qt keeps the format of one of them, the first or the last depending on where the edit began;
+// the side that no edit touched tells what the other side must say.
+constexpr int ContinuesLine = QTextFormat::UserProperty + 1;
+constexpr int GoesOn = QTextFormat::UserProperty + 2;
+
+bool goesOn(const QTextBlock &block)
+{
+    return block.blockFormat().boolProperty(GoesOn);
+}
 
 QTextBlockFormat softBreak()
 {
     QTextBlockFormat format;
-    format.setProperty(SoftBreakProperty, true);
+    format.setProperty(ContinuesLine, true);
     return format;
+}
+
+// Sets a side of block's soft break marks; true when that changed the block.
+bool mark(QTextCursor &cursor, const QTextBlock &block, int property, bool value)
+{
+    if (block.blockFormat().boolProperty(property) == value)
+        return false;
+    QTextBlockFormat format;
+    format.setProperty(property, value);
+    cursor.setPosition(block.position());
+    cursor.mergeBlockFormat(format);
+    return true;
 }
 
 // Where to end a piece of a long line: after a blank shortly before the limit if there is one,
@@ -70,7 +91,16 @@ void Pieces::keepInPieces(QTextDocument *document, int from, int to)
             cursor.joinPreviousEditBlock();
         editing = true;
     };
+    const auto setMark = [&](const QTextBlock &block, int property, bool value) {
+        if (block.blockFormat().boolProperty(property) != value) {
+            edit();
+            mark(cursor, block, property, value);
+        }
+    };
+
     QTextBlock block = document->findBlock(from);
+    // Before the change, the block before it says whether a soft break ends it.
+    setMark(block, ContinuesLine, goesOn(block.previous()));
     while (block.isValid() && block.position() <= to) {
         if (continuesLine(block) && block.length() == 1) {
             // A piece emptied by a deletion: the caret would need two steps across its breaks.
@@ -78,16 +108,19 @@ void Pieces::keepInPieces(QTextDocument *document, int from, int to)
             cursor.setPosition(block.position() - 1);
             cursor.deleteChar();
             --to;
-            block = cursor.block().next();
+            block = cursor.block();
         } else if (block.length() - 1 > Length) {
             edit();
+            const bool wentOn = goesOn(block);
             cursor.setPosition(block.position() + int(pieceEnd(block.text())));
             cursor.insertBlock(softBreak(), cursor.charFormat());
+            mark(cursor, cursor.block(), GoesOn, wentOn);
             ++to;
-            block = cursor.block(); // the rest, which may still be too long
-        } else {
-            block = block.next();
+            block = cursor.block().previous();
         }
+        // Inside the change, and after it, the block after a soft break says it is there.
+        setMark(block, GoesOn, continuesLine(block.next()));
+        block = block.next();
     }
     if (editing)
         cursor.endEditBlock();
@@ -118,23 +151,21 @@ void Pieces::insert(QTextCursor &cursor, QStringView shown)
     cursor.endEditBlock();
 }
 
-bool Pieces::mayOvergrow(const QTextCursor &cursor, const QKeyEvent *key)
+bool Pieces::changesPieces(const QTextCursor &cursor, const QKeyEvent *key)
 {
     if (cursor.hasSelection())
         return false; // the editor removes a selection in an edit block of its own
     const QTextBlock block = cursor.block();
-    const int length = block.length() - 1;
     if (key->key() == Qt::Key_Backspace)
-        return cursor.atBlockStart() && block.previous().isValid()
-            && block.previous().length() - 1 + length > Length;
+        return cursor.atBlockStart() && block.previous().isValid();
     if (key->key() == Qt::Key_Delete)
-        return cursor.atBlockEnd() && block.next().isValid() && length + block.next().length() - 1 > Length;
-    return !key->text().isEmpty() && length + key->text().size() > Length;
+        return cursor.atBlockEnd() && block.next().isValid();
+    return !key->text().isEmpty() && block.length() - 1 + key->text().size() > Length;
 }
 
 bool Pieces::continuesLine(const QTextBlock &block)
 {
-    return block.isValid() && block.blockFormat().boolProperty(SoftBreakProperty);
+    return block.isValid() && block.blockFormat().boolProperty(ContinuesLine);
 }
 
 QTextBlock Pieces::firstPiece(QTextBlock block)

@@ -15,8 +15,9 @@ class QTextDocument;
 //
 // The rule lives here: every text a field inserts goes in through insert(), already in pieces,
 // and whatever else changes a document that Pieces holds (typing that grows a piece, a deletion
-// that joins two lines, an input method) is cut into pieces as soon as the change is done, in the
-// same undo step. No road into a field lays out a paragraph longer than Length.
+// that joins two blocks, an input method) is mended as soon as the change is done, in the same
+// undo step: cut into pieces, its soft breaks marked again. No road into a field lays out a
+// paragraph longer than Length.
 class Pieces final : public QObject
 {
     Q_OBJECT
@@ -32,10 +33,10 @@ public:
 
     // Inserts shown text (line breaks as LF) at cursor, in place of its selection, as one edit.
     static void insert(QTextCursor &cursor, QStringView shown);
-    // Whether the editor's own handling of key at cursor may make a piece too long: typing into
-    // a full piece, or Backspace or Delete joining two lines. Such an edit must be made an edit
-    // block, so that the cut that follows it joins its undo step.
-    static bool mayOvergrow(const QTextCursor &cursor, const QKeyEvent *key);
+    // Whether the editor's own handling of key at cursor may need the pieces mended: typing into
+    // a full piece, or Backspace or Delete joining two blocks. Such an edit must be made an edit
+    // block, so that the mending that follows it joins its undo step.
+    static bool changesPieces(const QTextCursor &cursor, const QKeyEvent *key);
 
     // Whether block continues the line of the block before it.
     static bool continuesLine(const QTextBlock &block);

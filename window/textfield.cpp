@@ -153,7 +153,7 @@ void TextField::keyPressEvent(QKeyEvent *event)
     // Keys without text, the shortcuts and typed text the code page holds go their usual way.
     if (shown.isEmpty() || shown == typed) {
         QTextCursor edit = textCursor();
-        const bool block = Pieces::mayOvergrow(edit, event);
+        const bool block = Pieces::changesPieces(edit, event);
         if (block)
             edit.beginEditBlock();
         QPlainTextEdit::keyPressEvent(event);
@@ -182,17 +182,19 @@ void TextField::mouseDoubleClickEvent(QMouseEvent *event)
 void TextField::inputMethodEvent(QInputMethodEvent *event)
 {
     const QString shown = FieldText::Normalize(event->commitString());
-    if (shown == event->commitString() && !shown.contains(QLatin1Char('\n'))) {
+    // Lines and long texts go in as pastes do; the editor would put a long one in one paragraph.
+    const bool asPasted = shown.contains(QLatin1Char('\n')) || shown.size() > Pieces::Length;
+    if (shown == event->commitString() && !asPasted) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    if (!shown.contains(QLatin1Char('\n'))) {
+    if (!asPasted) {
         QInputMethodEvent normalized(event->preeditString(), event->attributes());
         normalized.setCommitString(shown, event->replacementStart(), event->replacementLength());
         QPlainTextEdit::inputMethodEvent(&normalized);
         return;
     }
-    // Committed lines: the editor would give the new blocks the format of the block they split.
+    // The editor would give new blocks the format of the block they split.
     QInputMethodEvent withoutCommit;
     withoutCommit.setCommitString(QString(), event->replacementStart(), event->replacementLength());
     QPlainTextEdit::inputMethodEvent(&withoutCommit);
