@@ -178,6 +178,86 @@ void BM_UndoPaste(benchmark::State &state)
         state.SkipWithError("the paste was not undone");
 }
 
+// What a user does in the encoded field after pasting a line of range(1) characters, with the
+// caret in its middle; range(0) names the action. Whatever the action changed is put back
+// outside the timing.
+enum Action { Backspace, Delete, SelectAllAndCopy, CutAll, RedoPaste, Clear, Decrypt, MoveToEnd };
+
+void BM_ActionOnPastedLine(benchmark::State &state)
+{
+    Window window;
+    TextField *field = window.text3;
+    const auto press = [&window](const char *button) {
+        window.form.findChild<QPushButton *>(QLatin1String(button))->click();
+    };
+    const auto pasteInto = [field](qsizetype length) {
+        field->setText(QString());
+        QApplication::clipboard()->setText(receivedLine(length));
+        field->paste();
+        QTextCursor cursor = field->textCursor();
+        cursor.setPosition(field->document()->characterCount() / 2 + 100);
+        field->setTextCursor(cursor);
+        settle(field);
+    };
+    pasteInto(state.range(1));
+    for (auto _ : state) {
+        switch (Action(state.range(0))) {
+        case Backspace:
+        case Delete:
+            QTest::keyClick(field, state.range(0) == Backspace ? Qt::Key_Backspace : Qt::Key_Delete);
+            settle(field);
+            state.PauseTiming();
+            QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+            break;
+        case SelectAllAndCopy:
+            QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+            settle(field);
+            state.PauseTiming();
+            break;
+        case CutAll:
+            state.PauseTiming();
+            field->selectAll();
+            state.ResumeTiming();
+            QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
+            settle(field);
+            state.PauseTiming();
+            field->undo();
+            break;
+        case RedoPaste:
+            state.PauseTiming();
+            field->undo();
+            settle(field);
+            state.ResumeTiming();
+            field->redo();
+            settle(field);
+            state.PauseTiming();
+            break;
+        case Clear:
+            press("Command3");
+            settle(field);
+            state.PauseTiming();
+            pasteInto(state.range(1));
+            break;
+        case Decrypt:
+            press("Command2");
+            settle(window.text1);
+            state.PauseTiming();
+            break;
+        case MoveToEnd:
+            QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+            settle(field);
+            state.PauseTiming();
+            QTest::keyClick(field, Qt::Key_Home, Qt::ControlModifier);
+            break;
+        }
+        settle(field);
+        state.ResumeTiming();
+    }
+    if (field->text().size() != state.range(1))
+        state.SkipWithError("the field does not hold the line");
+}
+
 // A bare Qt editor pasting the same longest line.
 void BM_BareEditorPaste(benchmark::State &state)
 {
@@ -208,6 +288,11 @@ BENCHMARK(BM_TypeInPastedLine)
     ->Arg(Module1::MaxTextLength)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DropLongestLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ActionOnPastedLine)
+    ->ArgsProduct({{Backspace, Delete, SelectAllAndCopy, CutAll, RedoPaste, Clear, Decrypt, MoveToEnd},
+                   {2000, Module1::MaxTextLength}})
+    ->ArgNames({"action", "length"})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UndoPaste)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char *argv[])

@@ -24,31 +24,29 @@ bool goesOn(const QTextBlock &block)
     return block.blockFormat().boolProperty(GoesOn);
 }
 
-QTextBlockFormat softBreak()
+// The format of a piece after a soft break; goingOn when another soft break ends it.
+QTextBlockFormat softBreak(bool goingOn)
 {
     QTextBlockFormat format;
     format.setProperty(ContinuesLine, true);
+    format.setProperty(GoesOn, goingOn);
     return format;
 }
 
-// Sets a side of block's soft break marks; true when that changed the block.
-bool mark(QTextCursor &cursor, const QTextBlock &block, int property, bool value)
+// Sets a side of block's soft break marks.
+void mark(const QTextBlock &block, int property, bool value)
 {
-    if (block.blockFormat().boolProperty(property) == value)
-        return false;
     QTextBlockFormat format;
     format.setProperty(property, value);
-    cursor.setPosition(block.position());
-    cursor.mergeBlockFormat(format);
-    return true;
+    QTextCursor(block).mergeBlockFormat(format);
 }
 
 // Where to end a piece of a long line: after a blank shortly before the limit if there is one,
 // so the soft break falls where a word wrap might have, otherwise at the limit.
-qsizetype pieceEnd(QStringView line)
+qsizetype pieceEnd(QStringView line, qsizetype limit = Pieces::Length)
 {
-    const qsizetype blank = line.left(Pieces::Length).lastIndexOf(QLatin1Char(' '));
-    return blank >= Pieces::Length - 64 ? blank + 1 : Pieces::Length;
+    const qsizetype blank = line.left(limit).lastIndexOf(QLatin1Char(' '));
+    return blank >= limit - 64 ? blank + 1 : limit;
 }
 
 } // namespace
@@ -94,7 +92,7 @@ void Pieces::keepInPieces(QTextDocument *document, int from, int to)
     const auto setMark = [&](const QTextBlock &block, int property, bool value) {
         if (block.blockFormat().boolProperty(property) != value) {
             edit();
-            mark(cursor, block, property, value);
+            mark(block, property, value);
         }
     };
 
@@ -111,10 +109,13 @@ void Pieces::keepInPieces(QTextDocument *document, int from, int to)
             block = cursor.block();
         } else if (block.length() - 1 > Length) {
             edit();
+            // A piece that grew a little (typing, a join) is cut in half, so that typing on at
+            // its end does not cut it again at every key.
+            const QString text = block.text();
+            const qsizetype limit = text.size() <= 2 * Length ? text.size() / 2 : Length;
             const bool wentOn = goesOn(block);
-            cursor.setPosition(block.position() + int(pieceEnd(block.text())));
-            cursor.insertBlock(softBreak(), cursor.charFormat());
-            mark(cursor, cursor.block(), GoesOn, wentOn);
+            cursor.setPosition(block.position() + int(pieceEnd(text, limit)));
+            cursor.insertBlock(softBreak(wentOn), cursor.charFormat());
             ++to;
             block = cursor.block().previous();
         }
@@ -137,16 +138,17 @@ void Pieces::insert(QTextCursor &cursor, QStringView shown)
             cursor.insertBlock(QTextBlockFormat(), cursor.charFormat());
         firstLine = false;
         // Already in pieces, so the editor never lays the whole line out; where the pieces meet
-        // the text around the cursor, the rule cuts them again once the edit is done.
-        bool continues = false;
-        do {
-            const qsizetype end = line.size() > Length ? pieceEnd(line) : line.size();
-            if (continues)
-                cursor.insertBlock(softBreak(), cursor.charFormat());
-            cursor.insertText(line.left(end).toString());
+        // the text around the cursor, the rule mends them once the edit is done.
+        qsizetype end = line.size() > Length ? pieceEnd(line) : line.size();
+        cursor.insertText(line.left(end).toString());
+        if (end < line.size())
+            mark(cursor.block(), GoesOn, true);
+        while (end < line.size()) {
             line = line.mid(end);
-            continues = true;
-        } while (!line.isEmpty());
+            end = line.size() > Length ? pieceEnd(line) : line.size();
+            cursor.insertBlock(softBreak(end < line.size()), cursor.charFormat());
+            cursor.insertText(line.left(end).toString());
+        }
     }
     cursor.endEditBlock();
 }
