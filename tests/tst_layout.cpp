@@ -24,6 +24,7 @@
 #include <QTextLayout>
 #include <QTranslator>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Module1;
@@ -190,23 +191,43 @@ void TestLayout::captionsFitTheirControls()
         QVERIFY(style);
         form.setStyle(style.get());
     }
-    for (auto *button : form.findChildren<QPushButton *>()) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.text = button->text();
-        const QRect inner = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-        const int needed = button->fontMetrics().horizontalAdvance(button->text());
-        QVERIFY2(
-            needed <= inner.width(),
-            qPrintable(QStringLiteral("%1: %2 > %3").arg(button->text()).arg(needed).arg(inner.width())));
-    }
-    // The labels are not fitted: at a font half as large again they would be cut.
-    if (!change.isEmpty())
-        return;
-    for (auto *label : form.findChildren<QLabel *>()) {
-        const QRect needed = label->fontMetrics().boundingRect(label->text());
-        QVERIFY2(needed.width() <= label->contentsRect().width(), qPrintable(label->text()));
-        QVERIFY2(label->fontMetrics().height() <= label->contentsRect().height(), qPrintable(label->text()));
+    // Every caption is whole in its control, the first and last letters' edges included.
+    const auto room = [](QWidget *control) {
+        if (auto *button = qobject_cast<QPushButton *>(control)) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = button->text();
+            return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).size();
+        }
+        return control->contentsRect().size();
+    };
+    const auto fits = [&room](QWidget *control, const QString &text, const QFont &font) {
+        const QFontMetrics metrics(font);
+        const int width = std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).width());
+        return width <= room(control).width() && metrics.height() <= room(control).height();
+    };
+    const QList<QList<QWidget *>> groups
+        = {{c.command1, c.command2, c.command3, c.command4}, {c.label1, c.label2}};
+    const auto captionOf = [](QWidget *control) {
+        auto *button = qobject_cast<QPushButton *>(control);
+        return button ? button->text() : static_cast<QLabel *>(control)->text();
+    };
+    for (const QList<QWidget *> &group : groups) {
+        const QFont font = group.first()->font();
+        for (QWidget *control : group) {
+            QVERIFY2(fits(control, captionOf(control), control->font()), qPrintable(captionOf(control)));
+            // One common size for the group.
+            QCOMPARE(control->font().pointSizeF(), font.pointSizeF());
+            QCOMPARE(control->font().stretch(), font.stretch());
+        }
+        // Made smaller only as far as needed: half a point larger, one of them would be cut.
+        if (group.first()->testAttribute(Qt::WA_SetFont)) {
+            QFont larger = font;
+            larger.setPointSizeF(font.pointSizeF() + 0.5);
+            QVERIFY(!std::all_of(group.cbegin(), group.cend(), [&](QWidget *control) {
+                return fits(control, captionOf(control), larger);
+            }));
+        }
     }
 }
 

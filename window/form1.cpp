@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "captionfit.h"
 #include "errorreport.h"
 #include "keyprompt.h"
 #include "module1.h"
@@ -11,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyleOptionButton>
 
 #include <algorithm>
 
@@ -22,29 +22,6 @@ T *named(T *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
-}
-
-// The buttons keep their size whatever the platform's font. Where a caption would be cut at the
-// font the style gives the button, the caption is narrowed (condensed, then smaller) until it is
-// whole; where it fits, the button keeps that font and follows its changes.
-void fitCaption(QPushButton *button)
-{
-    QStyleOptionButton option;
-    option.initFrom(button);
-    option.text = button->text();
-    const int available
-        = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
-    QFont font = QApplication::font(button);
-    const int needed = QFontMetrics(font).horizontalAdvance(button->text());
-    if (needed <= available) {
-        if (button->testAttribute(Qt::WA_SetFont))
-            button->setFont(QFont());
-        return;
-    }
-    font.setStretch(std::max<int>(QFont::ExtraCondensed, 100 * available / needed));
-    while (QFontMetrics(font).horizontalAdvance(button->text()) > available && font.pointSizeF() > 6)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    button->setFont(font);
 }
 
 const QString NoKeyNotice = QStringLiteral("Sin clave: los textos se copian sin codificar.");
@@ -111,6 +88,10 @@ Form1::Form1(KeyPrompt prompt, ErrorReport report, QWidget *parent)
     m_command4->setAccessibleDescription(QStringLiteral("Pide una clave nueva."));
     showKeyState();
 
+    // The controls keep their size whatever the platform's font: the captions are fitted to them.
+    new CaptionFit({m_command1, m_command2, m_command3, m_command4}, this);
+    new CaptionFit({m_label1, m_label2}, this);
+
     // Enter in a field is a line break, so no button may take it as the default button.
     for (QPushButton *button : {m_command1, m_command2, m_command3, m_command4}) {
         button->setAutoDefault(false);
@@ -143,23 +124,6 @@ void Form1::setVisible(bool visible)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    // Captions are fitted once the style has given the button its font (at polish), and again
-    // whenever the font or the style changes.
-    switch (event->type()) {
-    case QEvent::Polish:
-    case QEvent::FontChange:
-    case QEvent::ApplicationFontChange:
-    case QEvent::StyleChange:
-        if (auto *button = qobject_cast<QPushButton *>(watched); button && !m_fitting) {
-            m_fitting = true;
-            fitCaption(button);
-            m_fitting = false;
-        }
-        break;
-    default:
-        break;
-    }
-
     // A focused button is pressed with Enter as well as with Space.
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();

@@ -45,7 +45,6 @@ private:
     KeyPrompt m_prompt;
     ErrorReport m_report;
     bool m_loaded = false;
-    bool m_fitting = false;
 
     QLabel *m_label1;
     TextField *m_text1;

@@ -10,15 +10,21 @@
 namespace {
 
 // Shows what each key character counts as while it is typed or pasted, so the user sees that
-// "Ωμέγα" and "?????" are the same key.
-class KeyValidator : public QValidator
+// "Ωμέγα" and "?????" are the same key. Like the fields, the line composes what it receives:
+// "n" and a combining tilde pasted in are "ñ", not "n?".
+class KeyValidator final : public QValidator
 {
 public:
     using QValidator::QValidator;
 
-    State validate(QString &input, int &) const override
+    State validate(QString &input, int &position) const override
     {
-        // One character for one: the cursor stays where it was.
+        const QString composed = input.normalized(QString::NormalizationForm_C);
+        if (composed != input) {
+            position = int(input.left(position).normalized(QString::NormalizationForm_C).size());
+            input = composed;
+        }
+        // One character for one from here: the cursor stays where it is.
         input = KeyAsCounted(input);
         return Acceptable;
     }
