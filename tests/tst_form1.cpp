@@ -322,13 +322,21 @@ void TestForm1::overflowIsReportedAndTheWindowGoesOn_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("tooLong");
+    QTest::addColumn<bool>("pasted");
 
+    // 8192 lines of two letters: 16384 characters to the eye, 32768 to the program.
+    const QString lines = QStringLiteral("ab\r\n").repeated(8192);
     QTest::newRow("encrypting too long a text") << "Command1"
                                                 << "Text1"
-                                                << "Text3";
+                                                << "Text3" << lines << false;
     QTest::newRow("decrypting too long a text") << "Command2"
                                                 << "Text3"
-                                                << "Text1";
+                                                << "Text1" << lines << false;
+    QTest::newRow("decrypting 200000 pasted characters")
+        << "Command2"
+        << "Text3"
+        << "Text1" << QStringLiteral("x9").repeated(100000) << true;
 }
 
 void TestForm1::overflowIsReportedAndTheWindowGoesOn()
@@ -336,6 +344,8 @@ void TestForm1::overflowIsReportedAndTheWindowGoesOn()
     QFETCH(QString, button);
     QFETCH(QString, source);
     QFETCH(QString, target);
+    QFETCH(QString, tooLong);
+    QFETCH(bool, pasted);
     const bool encrypting = button == QStringLiteral("Command1");
 
     ScriptedUser user({QStringLiteral("k")});
@@ -347,14 +357,18 @@ void TestForm1::overflowIsReportedAndTheWindowGoesOn()
     QVERIFY(c.field(source) && c.field(target) && c.button(button));
     c.field(target)->setText(QStringLiteral("sin tocar"));
 
-    // 8192 lines of two letters: 16384 characters to the eye, 32768 to the program.
-    const QString tooLong = QStringLiteral("ab\r\n").repeated(8192);
-    c.field(source)->setText(tooLong);
+    if (pasted) {
+        c.field(source)->setText(QString());
+        QApplication::clipboard()->setText(tooLong);
+        c.field(source)->paste();
+    } else {
+        c.field(source)->setText(tooLong);
+    }
     press(c.button(button));
 
     QCOMPARE(user.errors.size(), 1);
     QVERIFY(user.errors.first().startsWith(QStringLiteral("Error 6: desbordamiento.\n")));
-    QVERIFY(user.errors.first().contains(QStringLiteral("El texto tiene 32768 caracteres")));
+    QVERIFY(user.errors.first().contains(QStringLiteral("El texto tiene %1 caracteres").arg(tooLong.size())));
     QVERIFY(user.errors.first().contains(QStringLiteral("32766")));
     QCOMPARE(c.field(target)->text(), QStringLiteral("sin tocar"));
     QCOMPARE(c.field(source)->text(), tooLong);
