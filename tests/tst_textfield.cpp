@@ -11,8 +11,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -522,6 +524,7 @@ void TestTextField::everyRoadHoldsLongLinesInPieces_data()
     QTest::newRow("the longest line pasted from the context menu") << "menu" << 32766;
     QTest::newRow("a line pasted with the middle button from the selection") << "selection" << 5000;
     QTest::newRow("a line dropped from another program") << "drop" << 5000;
+    QTest::newRow("a line moved with the mouse within the field") << "move" << 2500;
     QTest::newRow("a line committed by an input method") << "input method" << 5000;
     QTest::newRow("a line typed a key at a time past several pieces") << "typed" << 2500;
     QTest::newRow("a pasted line after undo and redo") << "undo and redo" << 5000;
@@ -539,11 +542,14 @@ void TestTextField::everyRoadHoldsLongLinesInPieces()
     for (int i = 0; i < length; ++i)
         line[i] = QLatin1Char("0123456789abcdefghijklmnopqrstuvwxyz"[(i * 7) % 36]);
     const QString before = QStringLiteral("uno\r\ndos");
+    // Moved with the mouse, the line starts the text and goes to its end.
+    const bool moving = road == QLatin1String("move");
+    const QString start = moving ? line + before : before;
     TextField field;
-    field.resize(169, 169);
+    field.resize(moving ? QSize(800, 800) : QSize(169, 169));
     field.show();
     QVERIFY(QTest::qWaitForWindowExposed(&field));
-    field.setText(before);
+    field.setText(start);
     field.moveCursor(QTextCursor::End);
     QClipboard *clipboard = QApplication::clipboard();
     QMimeData data;
@@ -569,6 +575,32 @@ void TestTextField::everyRoadHoldsLongLinesInPieces()
         QApplication::sendEvent(field.viewport(), &enter);
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(field.viewport(), &drop);
+    } else if (moving) {
+        // A real drag with a real pointer: only a real X server gives both.
+        const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+        if (QGuiApplication::platformName() != QLatin1String("xcb") || xdotool.isEmpty())
+            QSKIP("moving text with the mouse needs an X server and xdotool");
+        QTextCursor selection(field.document());
+        selection.setPosition(documentPosition(field, length), QTextCursor::KeepAnchor);
+        field.setTextCursor(selection);
+        const auto screen = [&field](int offset) {
+            QTextCursor at(field.document());
+            at.setPosition(offset);
+            return field.viewport()->mapToGlobal(field.cursorRect(at).center());
+        };
+        const QPoint from = screen(documentPosition(field, 10));
+        const QPoint to = screen(field.document()->characterCount() - 1) + QPoint(4, 0);
+        QProcess pointer;
+        pointer.start(xdotool,
+                      {QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
+                       QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"),
+                       QStringLiteral("0.3"), QStringLiteral("mousemove"), QString::number(from.x() + 30),
+                       QString::number(from.y() + 30), QStringLiteral("sleep"), QStringLiteral("0.3"),
+                       QStringLiteral("mousemove"), QString::number(to.x()), QString::number(to.y()),
+                       QStringLiteral("sleep"), QStringLiteral("0.3"), QStringLiteral("mouseup"),
+                       QStringLiteral("1")});
+        QTRY_COMPARE_WITH_TIMEOUT(field.text(), before + line, 15000);
+        pointer.waitForFinished();
     } else if (road == QLatin1String("input method")) {
         QInputMethodEvent commit;
         commit.setCommitString(line);
@@ -591,7 +623,7 @@ void TestTextField::everyRoadHoldsLongLinesInPieces()
     if (road != QLatin1String("set") && road != QLatin1String("typed")) {
         // One step takes back the whole insertion.
         field.undo();
-        QCOMPARE(field.text(), before);
+        QCOMPARE(field.text(), start);
     }
 }
 
