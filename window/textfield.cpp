@@ -4,8 +4,10 @@
 #include "pieces.h"
 #include "wholelines.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -132,6 +134,7 @@ bool TextField::event(QEvent *event)
 void TextField::keyPressEvent(QKeyEvent *event)
 {
     if (m_wholeLines->keyPress(event)) {
+        offerSelection();
         event->accept();
         return;
     }
@@ -168,15 +171,15 @@ void TextField::keyPressEvent(QKeyEvent *event)
 void TextField::mousePressEvent(QMouseEvent *event)
 {
     QPlainTextEdit::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton)
-        m_wholeLines->pressed(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && m_wholeLines->pressed(event->position().toPoint()))
+        offerSelection();
 }
 
 void TextField::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QPlainTextEdit::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton)
-        m_wholeLines->doubleClicked(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && m_wholeLines->doubleClicked(event->position().toPoint()))
+        offerSelection();
 }
 
 void TextField::inputMethodEvent(QInputMethodEvent *event)
@@ -224,6 +227,15 @@ QMimeData *TextField::createMimeDataFromSelection() const
         FieldText::FromDisplay(Pieces::shownText(document(), cursor.selectionStart(), cursor.selectionEnd())),
         m_copyForm));
     return data;
+}
+
+void TextField::offerSelection()
+{
+    // On X11 the selection is what the middle button pastes elsewhere, as the editor's own
+    // selecting steps offer it.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (textCursor().hasSelection() && clipboard->supportsSelection())
+        clipboard->setMimeData(createMimeDataFromSelection(), QClipboard::Selection);
 }
 
 void TextField::resizeEvent(QResizeEvent *event)

@@ -65,6 +65,8 @@ private:
     // Inserts shown text (line breaks as LF) at the caret, in place of the selection.
     void insertAtCursor(QStringView shown);
     void guessLineCounts();
+    // Offers a selection the field made itself to the X11 selection, as the editor does.
+    void offerSelection();
 
     Pieces *m_pieces;
     DocumentHistory *m_history;

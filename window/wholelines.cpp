@@ -152,14 +152,14 @@ bool WholeLines::keyPress(QKeyEvent *event)
     return true;
 }
 
-void WholeLines::doubleClicked(QPoint position)
+bool WholeLines::doubleClicked(QPoint position)
 {
     m_sinceDoubleClick.start();
     m_doubleClickAt = position;
     const int at = m_editor->cursorForPosition(position).position();
     const Line line(m_editor->document(), at);
     if (!line.inPieces())
-        return;
+        return false;
     QTextDocument plain;
     QTextCursor word = line.plainCursor(plain, line.offsetOf(at));
     word.select(QTextCursor::WordUnderCursor);
@@ -167,22 +167,24 @@ void WholeLines::doubleClicked(QPoint position)
     cursor.setPosition(line.positionOf(word.anchor()));
     cursor.setPosition(line.positionOf(word.position()), QTextCursor::KeepAnchor);
     m_editor->setTextCursor(cursor);
+    return true;
 }
 
-void WholeLines::pressed(QPoint position)
+bool WholeLines::pressed(QPoint position)
 {
     const bool tripleClick = m_sinceDoubleClick.isValid()
         && m_sinceDoubleClick.elapsed() < QApplication::doubleClickInterval()
         && (position - m_doubleClickAt).manhattanLength() < QApplication::startDragDistance();
     m_sinceDoubleClick.invalidate();
     if (!tripleClick)
-        return;
+        return false;
     // The editor selected the piece and what follows it; the line is all of its pieces.
     const Line line(m_editor->document(), m_editor->cursorForPosition(position).position());
     if (!line.inPieces())
-        return;
+        return false;
     QTextCursor cursor = m_editor->textCursor();
     cursor.setPosition(line.start());
     cursor.setPosition(line.endsDocument() ? line.end() : line.end() + 1, QTextCursor::KeepAnchor);
     m_editor->setTextCursor(cursor);
+    return true;
 }

@@ -21,10 +21,11 @@ public:
 
     // Handles a key that moves or deletes by a character or a word; false leaves it to the editor.
     bool keyPress(QKeyEvent *event);
-    // After the editor's own double click at position: select the word of the whole line.
-    void doubleClicked(QPoint position);
+    // After the editor's own double click at position: selects the word of the whole line.
+    // Both return whether they selected anything.
+    bool doubleClicked(QPoint position);
     // After the editor's own mouse press at position: a triple click selects the whole line.
-    void pressed(QPoint position);
+    bool pressed(QPoint position);
 
 private:
     QPlainTextEdit *m_editor;
