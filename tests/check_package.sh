@@ -25,7 +25,9 @@ outside=$(cd "$work/root" && find . -mindepth 1 -maxdepth 1 ! -name usr)
 [ "$(dpkg-deb -f "$deb" Package)" = zentolar ] || { echo "package name"; failed=1; }
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || { echo "version: $(dpkg-deb -f "$deb" Version)"; failed=1; }
 depends=$(dpkg-deb -f "$deb" Depends)
+# Debian 13's 64-bit time transition renamed libqt6core6 to libqt6core6t64.
 for needed in libqt6core6 libqt6gui6 libqt6widgets6; do
-    echo "$depends" | grep -q "\\b$needed\\b" || { echo "missing dependency $needed in: $depends"; failed=1; }
+    echo "$depends" | grep -Eq "(^|[ ,])${needed}(t64)?( |,|$)" ||
+        { echo "missing dependency $needed in: $depends"; failed=1; }
 done
 exit "$failed"
