@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 

@@ -4,6 +4,8 @@
 
 #include <QPlainTextEdit>
 
+#include <memory>
+
 class DocumentHistory;
 class Pieces;
 class QMenu;
