@@ -103,41 +103,36 @@ private slots:
 
 void TestForm1::init()
 {
-    ResultText.clear();
-    PlainText.clear();
-    CipherText.clear();
-    CipherKey.clear();
+    TestWindow::clearGlobals();
 }
 
 void TestForm1::keyIsAskedBeforeTheWindowAppears()
 {
     ScriptedUser user({QStringLiteral("Clave")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
     QCOMPARE(user.prompts, 0);
 
-    form.show();
+    c.form.show();
     QCOMPARE(user.prompts, 1);
     QVERIFY(!user.windowVisibleAtFirstPrompt);
-    QVERIFY(form.isVisible());
+    QVERIFY(c.form.isVisible());
     QCOMPARE(CipherKey, QStringLiteral("Clave"));
     QVERIFY(c.text1->text().isEmpty());
     QVERIFY(c.text3->text().isEmpty());
 
     // Showing the window again is no new start.
-    form.hide();
-    form.show();
+    c.form.hide();
+    c.form.show();
     QCOMPARE(user.prompts, 1);
 }
 
 void TestForm1::encryptFillsTheEncodedField()
 {
     ScriptedUser user({QStringLiteral("abc")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
 
     c.text1->setText(QStringLiteral("ABC"));
     press(c.command1);
@@ -154,10 +149,9 @@ void TestForm1::encryptFillsTheEncodedField()
 void TestForm1::decryptFillsThePlainField()
 {
     ScriptedUser user({QStringLiteral("abc")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
 
     c.text3->setText(QStringLiteral("ƒ…„"));
     press(c.command2);
@@ -170,10 +164,9 @@ void TestForm1::decryptFillsThePlainField()
 void TestForm1::withoutKeyTextsAreCopiedUnchanged()
 {
     ScriptedUser user; // cancels the prompt
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
     QVERIFY(CipherKey.isEmpty());
 
     c.text1->setText(QStringLiteral("línea uno\r\nlínea dos"));
@@ -188,10 +181,9 @@ void TestForm1::withoutKeyTextsAreCopiedUnchanged()
 void TestForm1::changeKeyThenCancelLeavesNoKey()
 {
     ScriptedUser user({QStringLiteral("clave")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
     QCOMPARE(CipherKey, QStringLiteral("clave"));
 
     press(c.command4); // the script is exhausted: the user cancels
@@ -206,10 +198,9 @@ void TestForm1::changeKeyThenCancelLeavesNoKey()
 void TestForm1::changeKeyReplacesTheKey()
 {
     ScriptedUser user({QStringLiteral("A"), QStringLiteral("B")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
 
     c.text1->setText(QString(QChar(0x10)));
     press(c.command1);
@@ -224,10 +215,9 @@ void TestForm1::changeKeyReplacesTheKey()
 void TestForm1::clearEmptiesFieldsButKeepsKeyAndInputs()
 {
     ScriptedUser user({QStringLiteral("k")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
 
     c.text1->setText(QStringLiteral("uno"));
     press(c.command1);
@@ -251,10 +241,9 @@ void TestForm1::clearEmptiesFieldsButKeepsKeyAndInputs()
 void TestForm1::encryptReplacesWhateverTheEncodedFieldHeld()
 {
     ScriptedUser user({QStringLiteral("k")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
 
     c.text3->setText(QStringLiteral("algo que el usuario escribió"));
     press(c.command1); // Text1 is empty
@@ -269,10 +258,9 @@ void TestForm1::encryptReplacesWhateverTheEncodedFieldHeld()
 void TestForm1::encryptingTwiceGivesTheSameResult()
 {
     ScriptedUser user({QStringLiteral("clave")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
 
     c.text1->setText(QStringLiteral("Un texto cualquiera"));
     press(c.command1);
@@ -285,10 +273,9 @@ void TestForm1::encryptingTwiceGivesTheSameResult()
 void TestForm1::decryptingUnderAnotherKeyReportsNothing()
 {
     ScriptedUser user({QStringLiteral("A"), QStringLiteral("C")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
 
     c.text1->setText(QStringLiteral("ab"));
     press(c.command1);
@@ -302,10 +289,9 @@ void TestForm1::decryptingUnderAnotherKeyReportsNothing()
 void TestForm1::keysTypedInAnotherCaseBehaveAlike()
 {
     ScriptedUser user({QStringLiteral("Ñandú"), QStringLiteral("ñANDÚ")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
 
     c.text1->setText(QStringLiteral("texto"));
     press(c.command1);
@@ -349,10 +335,9 @@ void TestForm1::overflowIsReportedAndTheWindowGoesOn()
     const bool encrypting = button == QStringLiteral("Command1");
 
     ScriptedUser user({QStringLiteral("k")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
     ResultText = QStringLiteral("anterior");
     QVERIFY(c.field(source) && c.field(target) && c.button(button));
     c.field(target)->setText(QStringLiteral("sin tocar"));
@@ -385,15 +370,14 @@ void TestForm1::overflowIsReportedAndTheWindowGoesOn()
 void TestForm1::overflowShowsARealMessageBox()
 {
     ScriptedUser user({QStringLiteral("k")});
-    Form1 form(user.prompt(), ShowErrorBox);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), ShowErrorBox);
+    QVERIFY(c.found);
+    c.form.show();
     c.text1->setText(QString(40000, QChar(u'a')));
 
     QString title;
     QString text;
-    QTimer::singleShot(0, &form, [&] {
+    QTimer::singleShot(0, &c.form, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         QVERIFY(box);
         title = box->windowTitle();
@@ -414,21 +398,20 @@ void TestForm1::overflowShowsARealMessageBox()
 void TestForm1::realPromptAsksWithEmptyLine()
 {
     ScriptedUser user({QStringLiteral("inicial")});
-    Form1 form(
+    TestWindow c(
         [&](QWidget *parent) {
             return user.prompts++ == 0 ? QStringLiteral("inicial") : AskKeyWithDialog(parent);
         },
         user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    QVERIFY(c.found);
+    c.form.show();
 
     struct Seen
     {
         QString title, label, line, ok, cancel;
     };
     const auto answer = [&](Seen &seen, const QString &typed, int result) {
-        QTimer::singleShot(0, &form, [&seen, typed, result] {
+        QTimer::singleShot(0, &c.form, [&seen, typed, result] {
             auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             seen = {dialog->windowTitle(), dialog->labelText(), dialog->textValue(), dialog->okButtonText(),
@@ -505,15 +488,14 @@ void TestForm1::withoutKeyTheFieldsSaySo()
 
     const qsizetype changes = std::max<qsizetype>(answers.size() - 1, 0);
     ScriptedUser user(answers);
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
     for (qsizetype i = 0; i < changes; ++i)
         press(c.command4);
 
     const QString notice = QStringLiteral("Sin clave: los textos se copian sin codificar.");
-    auto *encrypt = form.findChild<QPushButton *>(QStringLiteral("Command1"));
+    auto *encrypt = c.form.findChild<QPushButton *>(QStringLiteral("Command1"));
     for (const char *name : {"Text1", "Text3"}) {
         TextField *f = c.field(QLatin1String(name));
         QVERIFY(f);
@@ -556,10 +538,9 @@ void TestForm1::resultsAndClearingCanBeUndone()
     QFETCH(QString, result);
 
     ScriptedUser user({QStringLiteral("k")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
     c.text1->setText(QStringLiteral("claro"));
     c.text3->setText(QStringLiteral("oscuro"));
     TextField *edited = c.field(target);
@@ -624,12 +605,11 @@ void TestForm1::keyLineShowsWhatEachCharacterCountsAs()
 void TestForm1::keyPromptShowsCountedKeyAsItIsTyped()
 {
     ScriptedUser user;
-    Form1 form(AskKeyWithDialog, user.report());
-    Controls c;
-    QVERIFY(c.find(form));
+    TestWindow c(AskKeyWithDialog, user.report());
+    QVERIFY(c.found);
 
     QString seen;
-    QTimer::singleShot(0, &form, [&] {
+    QTimer::singleShot(0, &c.form, [&] {
         auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         auto *line = dialog->findChild<QLineEdit *>(QStringLiteral("KeyLine"));
@@ -644,7 +624,7 @@ void TestForm1::keyPromptShowsCountedKeyAsItIsTyped()
         seen = line->text();
         dialog->done(QDialog::Accepted);
     });
-    form.findChild<QPushButton *>(QStringLiteral("Command4"))->click();
+    c.form.findChild<QPushButton *>(QStringLiteral("Command4"))->click();
     QCOMPARE(seen, QStringLiteral("?a?Bñandú!"));
     QCOMPARE(CipherKey, QStringLiteral("?a?Bñandú!"));
 }
@@ -652,12 +632,11 @@ void TestForm1::keyPromptShowsCountedKeyAsItIsTyped()
 void TestForm1::accessibleAsAWhole()
 {
     ScriptedUser user({QStringLiteral("k")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
 
-    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&form);
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&c.form);
     QVERIFY(window);
     QCOMPARE(window->role(), QAccessible::Window);
     QCOMPARE(window->text(QAccessible::Name), QStringLiteral(ZENTOLAR_NAME));
@@ -668,7 +647,7 @@ void TestForm1::accessibleAsAWhole()
         QAccessibleInterface *text = QAccessible::queryAccessibleInterface(c.field(QLatin1String(fieldName)));
         QVERIFY(text);
         QAccessibleInterface *label
-            = QAccessible::queryAccessibleInterface(form.findChild<QLabel *>(QLatin1String(labelName)));
+            = QAccessible::queryAccessibleInterface(c.form.findChild<QLabel *>(QLatin1String(labelName)));
         bool found = false;
         for (const auto &[other, relation] : text->relations(QAccessible::Label))
             found = found || (other->object() == label->object() && relation & QAccessible::Label);
@@ -680,7 +659,7 @@ void TestForm1::accessibleAsAWhole()
         {"Command1", "Codifica"}, {"Command2", "Descodifica"}, {"Command3", "Vacía"}, {"Command4", "clave"}};
     for (const auto &[name, words] : buttons) {
         QAccessibleInterface *button
-            = QAccessible::queryAccessibleInterface(form.findChild<QPushButton *>(QLatin1String(name)));
+            = QAccessible::queryAccessibleInterface(c.form.findChild<QPushButton *>(QLatin1String(name)));
         QVERIFY(button);
         QVERIFY2(button->text(QAccessible::Description).contains(QString::fromUtf8(words)), name);
     }
@@ -702,10 +681,9 @@ void TestForm1::eachFieldCopiesItsOwnForm()
     QFETCH(QString, field);
     QFETCH(QString, copied);
     ScriptedUser user({QStringLiteral("Clave")});
-    Form1 form(user.prompt(), user.report());
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(user.prompt(), user.report());
+    QVERIFY(c.found);
+    c.form.show();
     TextField *source = c.field(field);
     QVERIFY(source);
 

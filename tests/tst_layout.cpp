@@ -90,22 +90,18 @@ void TestLayout::initTestCase()
 
 void TestLayout::init()
 {
-    ResultText.clear();
-    PlainText.clear();
-    CipherText.clear();
-    CipherKey.clear();
+    TestWindow::clearGlobals();
 }
 
 void TestLayout::windowHasFixedClientArea()
 {
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
-    QCOMPARE(form.windowTitle(), QStringLiteral(ZENTOLAR_NAME));
-    QCOMPARE(form.size(), QSize(486, 214));
-    QCOMPARE(form.minimumSize(), QSize(486, 214));
-    QCOMPARE(form.maximumSize(), QSize(486, 214));
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
+    QCOMPARE(c.form.windowTitle(), QStringLiteral(ZENTOLAR_NAME));
+    QCOMPARE(c.form.size(), QSize(486, 214));
+    QCOMPARE(c.form.minimumSize(), QSize(486, 214));
+    QCOMPARE(c.form.maximumSize(), QSize(486, 214));
 }
 
 void TestLayout::controlsSitAtTheirPlaces_data()
@@ -139,10 +135,9 @@ void TestLayout::controlsSitAtTheirPlaces()
     QFETCH(QString, caption);
     QFETCH(QRect, geometry);
 
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
     QWidget *widget = c.named(name);
     QVERIFY(widget);
     QCOMPARE(widget->geometry(), geometry);
@@ -157,7 +152,7 @@ void TestLayout::controlsSitAtTheirPlaces()
         QVERIFY(text->text().isEmpty());
 
     // No control overlaps another.
-    for (QWidget *other : form.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+    for (QWidget *other : c.form.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (other != widget)
             QVERIFY2(!other->geometry().intersects(geometry), qPrintable(other->objectName()));
     }
@@ -178,18 +173,17 @@ void TestLayout::captionsFitTheirControls()
     const QFont before = QApplication::font();
     const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
     std::unique_ptr<QStyle> style(QStyleFactory::create(QStringLiteral("Fusion")));
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
     if (change == QLatin1String("font")) {
         QFont larger = before;
         larger.setPointSizeF(before.pointSizeF() * 1.5);
         QApplication::setFont(larger);
-        QTRY_COMPARE(form.font().pointSizeF(), larger.pointSizeF());
+        QTRY_COMPARE(c.form.font().pointSizeF(), larger.pointSizeF());
     } else if (change == QLatin1String("style")) {
         QVERIFY(style);
-        form.setStyle(style.get());
+        c.form.setStyle(style.get());
     }
     // Every caption is whole in its control, the first and last letters' edges included.
     const auto room = [](QWidget *control) {
@@ -233,11 +227,10 @@ void TestLayout::captionsFitTheirControls()
 
 void TestLayout::focusStartsOnEncryptAndTabFollowsTheOrder()
 {
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&c.form));
     QCOMPARE(QApplication::focusWidget(), c.command1);
 
     const QStringList order = {"Text1", "Command2", "Text3", "Command3", "Command4", "Command1"};
@@ -251,11 +244,10 @@ void TestLayout::focusStartsOnEncryptAndTabFollowsTheOrder()
 
 void TestLayout::tabInAFieldMovesOn()
 {
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&c.form));
     c.text3->setFocus();
     QTest::keyClick(c.text3, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Command3"));
@@ -264,12 +256,11 @@ void TestLayout::tabInAFieldMovesOn()
 
 void TestLayout::noButtonIsDefaultAndEnterInAFieldBreaksTheLine()
 {
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-    for (auto *button : form.findChildren<QPushButton *>()) {
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&c.form));
+    for (auto *button : c.form.findChildren<QPushButton *>()) {
         QVERIFY(!button->isDefault());
         QVERIFY(!button->autoDefault());
     }
@@ -294,11 +285,10 @@ void TestLayout::buttonsArePressedFromTheKeyboard()
 {
     QFETCH(int, key);
 
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&c.form));
     c.text1->setText(QStringLiteral("hola"));
     QWidget *encrypt = c.command1;
     QCOMPARE(QApplication::focusWidget(), encrypt);
@@ -309,29 +299,27 @@ void TestLayout::buttonsArePressedFromTheKeyboard()
 
 void TestLayout::captionsHaveNoAccessKeys()
 {
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&c.form));
     c.text1->setText(QStringLiteral("hola"));
     c.text3->setText(QStringLiteral("sigue"));
     // Alt with the first letter of each caption presses nothing.
     for (Qt::Key key : {Qt::Key_E, Qt::Key_D, Qt::Key_L, Qt::Key_C})
-        QTest::keyClick(&form, key, Qt::AltModifier);
+        QTest::keyClick(&c.form, key, Qt::AltModifier);
     QCOMPARE(c.text1->text(), QStringLiteral("hola"));
     QCOMPARE(c.text3->text(), QStringLiteral("sigue"));
     QCOMPARE(CipherKey, QStringLiteral("Llave"));
-    for (auto *button : form.findChildren<QPushButton *>())
+    for (auto *button : c.form.findChildren<QPushButton *>())
         QVERIFY(!button->text().contains(QLatin1Char('&')));
 }
 
 void TestLayout::fieldsAreNamedByTheirLabels()
 {
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
     const auto name = [&](const char *widget) {
         QAccessibleInterface *accessible
             = QAccessible::queryAccessibleInterface(c.named(QLatin1String(widget)));
@@ -363,9 +351,8 @@ void TestLayout::contextMenusAreSpanish()
 {
     QFETCH(QString, widget);
 
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
     QLineEdit keyLine;
     std::unique_ptr<QMenu> menu;
     if (widget == QLatin1String("KeyPrompt")) {
@@ -428,10 +415,9 @@ void TestLayout::applicationIsNamedVersionedAndHasItsIcon()
     QCOMPARE(QCoreApplication::applicationName(), QStringLiteral(ZENTOLAR_NAME));
     QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral(ZENTOLAR_VERSION));
 
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    const QList<QSize> sizes = form.windowIcon().availableSizes();
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    const QList<QSize> sizes = c.form.windowIcon().availableSizes();
     for (int size : {ZENTOLAR_ICON_SIZES})
         QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
 }
@@ -462,10 +448,9 @@ void TestLayout::encryptedTextSurvivesTheRoadThroughTheButtons()
     QFETCH(QString, text);
     QFETCH(QString, key);
 
-    Form1 form([&](QWidget *) { return key; }, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
+    TestWindow c([&](QWidget *) { return key; }, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
     c.text1->setText(text);
     QTest::mouseClick(c.command1, Qt::LeftButton);
     QVERIFY(noError());
@@ -479,18 +464,17 @@ void TestLayout::encryptedTextSurvivesTheRoadThroughTheButtons()
 
 void TestLayout::screenshot()
 {
-    Form1 form(answerKey, ignoreErrors);
-    Controls c;
-    QVERIFY(c.find(form));
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    TestWindow c(answerKey, ignoreErrors);
+    QVERIFY(c.found);
+    c.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&c.form));
     c.text1->setText(QStringLiteral("¿Hola, mundo?\r\nEste texto viaja codificado."));
     QTest::mouseClick(c.command1, Qt::LeftButton);
     QVERIFY(noError());
 
     const QString path = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("form1.png"));
     QVERIFY(QDir().mkpath(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)));
-    const QPixmap shot = form.grab();
+    const QPixmap shot = c.form.grab();
     QVERIFY(shot.save(path));
     QCOMPARE(QImage(path).size(), QSize(486, 214) * shot.devicePixelRatio());
     qInfo("Screenshot: %s", qPrintable(path));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "form1.h"
+#include "module1.h"
 #include "textfield.h"
 
 #include <QLabel>
@@ -47,4 +48,27 @@ struct Controls
     }
     TextField *field(const QString &name) const { return qobject_cast<TextField *>(named(name)); }
     QPushButton *button(const QString &name) const { return qobject_cast<QPushButton *>(named(name)); }
+};
+
+// The window a test drives, built with the test's own key prompt and error report, with its
+// controls found once: a test checks QVERIFY(found) before it touches any of them.
+struct TestWindow : Controls
+{
+    TestWindow(Form1::KeyPrompt prompt, Form1::ErrorReport report)
+        : form(std::move(prompt), std::move(report))
+        , found(find(form))
+    {
+    }
+
+    // Every test starts with the program's global strings empty.
+    static void clearGlobals()
+    {
+        Module1::ResultText.clear();
+        Module1::PlainText.clear();
+        Module1::CipherText.clear();
+        Module1::CipherKey.clear();
+    }
+
+    Form1 form;
+    const bool found;
 };
