@@ -1,3 +1,4 @@
+#include "controls.h"
 #include "form1.h"
 #include "module1.h"
 #include "testtext.h"
@@ -31,22 +32,28 @@ void settle(QPlainTextEdit *editor)
     QCoreApplication::processEvents();
 }
 
+// A shown window with a key, its controls found.
+struct Window : TestWindow
+{
+    Window()
+        : TestWindow([](QWidget *) { return Key; }, [](QWidget *, const QString &) {})
+    {
+        form.show();
+    }
+};
+
 // "Encriptar =>" with the longest text, until the encoded field has laid out the result.
 void BM_PressEncrypt(benchmark::State &state)
 {
-    Form1 form([](QWidget *) { return Key; }, [](QWidget *, const QString &) {});
-    form.show();
-    auto *text1 = form.findChild<TextField *>(QStringLiteral("Text1"));
-    auto *text3 = form.findChild<TextField *>(QStringLiteral("Text3"));
-    auto *encrypt = form.findChild<QPushButton *>(QStringLiteral("Command1"));
-    text1->setText(benchText());
-    settle(text1);
+    Window window;
+    window.text1->setText(benchText());
+    settle(window.text1);
 
     for (auto _ : state) {
-        encrypt->click();
-        settle(text3);
+        window.command1->click();
+        settle(window.text3);
     }
-    if (text3->text() != Module1::EncryptText(text1->text(), Key))
+    if (window.text3->text() != Module1::EncryptText(window.text1->text(), Key))
         state.SkipWithError("wrong result");
     state.SetItemsProcessed(state.iterations() * Module1::MaxTextLength);
 }
@@ -77,15 +84,6 @@ QString receivedLine(qsizetype length)
     return line;
 }
 
-// The encoded field of a shown window, with a key.
-struct Window
-{
-    Form1 form {[](QWidget *) { return Key; }, [](QWidget *, const QString &) {}};
-    TextField *text1 = form.findChild<TextField *>(QStringLiteral("Text1"));
-    TextField *text3 = form.findChild<TextField *>(QStringLiteral("Text3"));
-    Window() { form.show(); }
-};
-
 // Pasting the longest line into the empty encoded field.
 void BM_PasteLongestLine(benchmark::State &state)
 {
@@ -108,9 +106,8 @@ void BM_PressEncryptLongestLine(benchmark::State &state)
 {
     Window window;
     window.text1->setText(receivedLine(Module1::MaxTextLength));
-    auto *encrypt = window.form.findChild<QPushButton *>(QStringLiteral("Command1"));
     for (auto _ : state) {
-        encrypt->click();
+        window.command1->click();
         settle(window.text3);
     }
 }
@@ -187,9 +184,6 @@ void BM_ActionOnPastedLine(benchmark::State &state)
 {
     Window window;
     TextField *field = window.text3;
-    const auto press = [&window](const char *button) {
-        window.form.findChild<QPushButton *>(QLatin1String(button))->click();
-    };
     const auto pasteInto = [field](qsizetype length) {
         field->setText(QString());
         QApplication::clipboard()->setText(receivedLine(length));
@@ -234,13 +228,13 @@ void BM_ActionOnPastedLine(benchmark::State &state)
             state.PauseTiming();
             break;
         case Clear:
-            press("Command3");
+            window.command3->click();
             settle(field);
             state.PauseTiming();
             pasteInto(state.range(1));
             break;
         case Decrypt:
-            press("Command2");
+            window.command2->click();
             settle(window.text1);
             state.PauseTiming();
             break;

@@ -1,4 +1,5 @@
 #include "application.h"
+#include "captionfit.h"
 #include "controls.h"
 #include "form1.h"
 #include "module1.h"
@@ -16,8 +17,8 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSet>
+#include <QStyle>
 #include <QStyleFactory>
-#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -186,30 +187,12 @@ void TestLayout::captionsFitTheirControls()
         c.form.setStyle(style.get());
     }
     // Every caption is whole in its control, the first and last letters' edges included.
-    const auto room = [](QWidget *control) {
-        if (auto *button = qobject_cast<QPushButton *>(control)) {
-            QStyleOptionButton option;
-            option.initFrom(button);
-            option.text = button->text();
-            return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).size();
-        }
-        return control->contentsRect().size();
-    };
-    const auto fits = [&room](QWidget *control, const QString &text, const QFont &font) {
-        const QFontMetrics metrics(font);
-        const int width = std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).width());
-        return width <= room(control).width() && metrics.height() <= room(control).height();
-    };
     const QList<QList<QWidget *>> groups
         = {{c.command1, c.command2, c.command3, c.command4}, {c.label1, c.label2}};
-    const auto captionOf = [](QWidget *control) {
-        auto *button = qobject_cast<QPushButton *>(control);
-        return button ? button->text() : static_cast<QLabel *>(control)->text();
-    };
     for (const QList<QWidget *> &group : groups) {
         const QFont font = group.first()->font();
         for (QWidget *control : group) {
-            QVERIFY2(fits(control, captionOf(control), control->font()), qPrintable(captionOf(control)));
+            QVERIFY2(CaptionFit::fits(control, control->font()), qPrintable(control->objectName()));
             // One common size for the group.
             QCOMPARE(control->font().pointSizeF(), font.pointSizeF());
             QCOMPARE(control->font().stretch(), font.stretch());
@@ -218,9 +201,8 @@ void TestLayout::captionsFitTheirControls()
         if (group.first()->testAttribute(Qt::WA_SetFont)) {
             QFont larger = font;
             larger.setPointSizeF(font.pointSizeF() + 0.5);
-            QVERIFY(!std::all_of(group.cbegin(), group.cend(), [&](QWidget *control) {
-                return fits(control, captionOf(control), larger);
-            }));
+            QVERIFY(!std::all_of(group.cbegin(), group.cend(),
+                                 [&](QWidget *control) { return CaptionFit::fits(control, larger); }));
         }
     }
 }

@@ -39,13 +39,13 @@ int widthOf(const QString &text, const QFont &font)
     return std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).width());
 }
 
-bool fits(QWidget *control, const QFont &font)
+} // namespace
+
+bool CaptionFit::fits(QWidget *control, const QFont &font)
 {
     const QSize space = room(control);
     return widthOf(caption(control), font) <= space.width() && QFontMetrics(font).height() <= space.height();
 }
-
-} // namespace
 
 CaptionFit::CaptionFit(QList<QWidget *> controls, QObject *parent)
     : QObject(parent)

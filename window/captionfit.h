@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 
+class QFont;
 class QWidget;
 
 // Keeps the captions of a group of controls whole at a fixed layout, whatever the platform's font
@@ -18,6 +19,9 @@ class CaptionFit final : public QObject
 public:
     // controls: push buttons and labels; the group is owned by parent.
     CaptionFit(QList<QWidget *> controls, QObject *parent);
+
+    // Whether control's caption is whole at font, the edges of its first and last letters included.
+    static bool fits(QWidget *control, const QFont &font);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
