@@ -1,13 +1,18 @@
 #!/bin/sh
 # Builds Qt for Windows (static, release, MinGW-w64) from Debian's own qtbase source of exactly
 # the host's Qt version, once per machine, into a cache outside the checkout:
-#   $ZENTOLAR_CACHE/qt-<version>-win64-<key>/   the installed Qt (key: configure options + toolchain)
-#   $ZENTOLAR_CACHE/qt-windows                   a link to it, which the `windows` presets use
+#   $ZENTOLAR_CACHE/windows/qt-<version>-<key>/   the installed Qt (key: configure options + toolchain)
+#   $ZENTOLAR_CACHE/windows/qt                    a link to it, which the `windows` presets use
 # ZENTOLAR_CACHE defaults to /var/cache/zentolar. A cache without its .complete mark is the
 # leftover of an interrupted build and is built again. Run by `tools/setup.sh windows`.
+#
+# Every Windows program is made from one Qt, the LTS series below. Its host tools (moc, rcc) must be
+# the same version, so it is built where the host's Qt is that series: on Debian 13, or in a
+# Debian 13 root on any other Linux (tools/windows.sh chooses).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
-cache=${ZENTOLAR_CACHE:-/var/cache/zentolar}
+cache=${ZENTOLAR_CACHE:-/var/cache/zentolar}/windows
+series=6.8
 toolchain="$top/cmake/mingw-w64-x86_64.cmake"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -20,9 +25,8 @@ fail() {
 trap '[ $? -eq 0 ] || echo "windows-qt: stopped during step: $step" >&2' EXIT
 
 # Modules the program and its tests need: Core, Gui, Widgets and Test, with the Windows platform
-# plugin and the Windows style. Everything else is left out to keep the build short.
-# -no-feature-tabletevent: Debian's source has no Wintab sources. Direct2D stays on: Qt 6.4 builds
-# its DirectWrite font database only with it.
+# plugin and the Windows styles. Everything else is left out to keep the build short.
+# -no-feature-tabletevent: Debian's source has no Wintab sources.
 options="-release -static -static-runtime -xplatform win32-g++ -nomake examples -nomake tests
  -no-opengl -no-dbus -no-icu -no-glib -no-pkg-config -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg
  -qt-freetype -qt-harfbuzz -qt-doubleconversion -no-feature-sql -no-feature-network
@@ -34,20 +38,27 @@ host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null) ||
     fail "qt6-base-dev is not installed (run tools/setup.sh first)"
 upstream=${host_version%%+*}
 upstream=${upstream%%-*}
+case $upstream in
+"$series" | "$series".*) ;;
+*) fail "the host's Qt is $upstream; Windows programs are made from Qt $series (Debian 13's).
+Run the Windows build in a Debian 13 root: sh tools/windows.sh" ;;
+esac
 key=$(printf '%s\n' "$options" | cat - "$toolchain" | sha256sum | cut -c1-12)
-prefix="$cache/qt-$upstream-win64-$key"
-link="$cache/qt-windows"
-
-if [ -f "$prefix/.complete" ]; then
-    [ "$(readlink "$link" 2>/dev/null)" = "$prefix" ] || ln -sfn "$prefix" "$link"
-    echo "Qt $upstream para Windows: ya está en $prefix"
-    exit 0
-fi
+prefix="$cache/qt-$upstream-$key"
+link="$cache/qt"
 
 step="prepare the cache folder $cache"
 if ! mkdir -p "$cache" 2>/dev/null || [ ! -w "$cache" ]; then
     $sudo mkdir -p "$cache"
     $sudo chown "$(id -u):$(id -g)" "$cache"
+fi
+# One build at a time; a build that finished while this one waited is used as it is.
+exec 7> "$cache/.lock"
+flock 7
+if [ -f "$prefix/.complete" ]; then
+    ln -sfn "$prefix" "$link"
+    echo "Qt $upstream para Windows: ya está en $prefix"
+    exit 0
 fi
 if [ -d "$prefix" ]; then
     echo "Qt $upstream para Windows: $prefix quedó a medias; se construye de nuevo"
@@ -84,6 +95,10 @@ source_version=$(sed -n 's/.*QT_REPO_MODULE_VERSION "\([0-9.]*\)".*/\1/p' "$work
 [ "$source_version" = "$upstream" ] ||
     fail "the source is Qt $source_version but the host's Qt is $upstream; both must be the same version"
 
+# Dates in Qt's own build come from its source package, as in Debian's builds.
+SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$work/src/debian/changelog" -STimestamp)
+export SOURCE_DATE_EPOCH
+
 step="configure Qt $upstream for Windows"
 echo "[3/5] Configurando Qt $upstream (static, MinGW-w64)"
 mkdir -p "$work/build"
@@ -93,8 +108,8 @@ mkdir -p "$work/build"
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake > "$work/configure.log" 2>&1) ||
     { tail -30 "$work/configure.log"; fail "configure failed; log: $work/configure.log"; }
 
-step="build Qt (about half an hour on two cores)"
-echo "[4/5] Compilando (unos 30 minutos con dos núcleos)"
+step="build Qt (about 50 minutes on two cores)"
+echo "[4/5] Compilando (unos 50 minutos con dos núcleos)"
 # Ninja prints a line per step; show one in fifty so the progress stays readable.
 (cd "$work/build" && ninja 2>&1; echo "ninja-exit $?") | tee "$work/build.log" |
     while IFS= read -r line; do

@@ -1,0 +1,32 @@
+#!/bin/sh
+# Makes the Windows program from Qt 6.8, whatever Linux runs this:
+#
+#   tools/windows.sh [package]   the installer and the portable zip, zentolar-<version>-win64.exe/.zip
+#   tools/windows.sh test        every Windows test: the suites, the program, its clipboard and its
+#                                installer, under Wine on a private display
+#
+# Qt for Windows is built from Debian 13's qt6-base source with Debian 13's MinGW-w64, and its host
+# tools must be the same Qt, so the build runs on Debian 13: here if this is Debian 13, otherwise in a
+# fresh Debian 13 root (tools/debian-root.sh, as root), whose build/ is this checkout's build/debian13/.
+set -eu
+cd "$(dirname "$0")/.."
+action=${1:-package}
+case $action in
+package) last="cpack --preset windows" ;;
+test) last="ctest --preset windows" ;;
+*)
+    echo "usage: $0 [package|test]" >&2
+    exit 2
+    ;;
+esac
+steps="sh tools/setup.sh windows && cmake --preset windows && cmake --build --preset windows && $last"
+
+version_id=$(. /etc/os-release && echo "${ID:-}-${VERSION_ID:-}")
+if [ "$version_id" = debian-13 ]; then
+    sh -c "$steps"
+else
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo sh tools/debian-root.sh 13 "$steps"
+    [ "$action" = test ] || echo "Listos: build/debian13/windows/zentolar-*-win64.exe y .zip"
+fi
