@@ -15,12 +15,40 @@ constexpr char16_t Cr = 0x0D;
 constexpr char16_t Del = 0x7F;
 constexpr char16_t Pictures = 0x2400; // control picture for code 0
 constexpr char16_t DelPicture = 0x2421;
-constexpr std::array<char16_t, 5> Undefined = {0x81, 0x8D, 0x8F, 0x90, 0x9D};
-constexpr char16_t UndefinedPictures = 0x2422;
-// The other codes shown as boxes, at U+2440 on: the undefined ones and the two that hide.
-constexpr std::array<char16_t, 7> Hidden = {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xA0, 0xAD};
-constexpr char16_t HiddenBoxes = 0x2440;
 constexpr char16_t NoBreakSpace = 0xA0;
+constexpr char16_t SoftHyphen = 0xAD;
+
+// The codes the code page leaves undefined: those of 80-9F that stand for themselves.
+constexpr bool isUndefined(int code)
+{
+    return code >= 0x80 && code < 0xA0 && Module1::CodePage::ToUnicode[code] == code;
+}
+constexpr std::size_t UndefinedCount = [] {
+    std::size_t count = 0;
+    for (int code = 0x80; code < 0xA0; ++code)
+        count += isUndefined(code);
+    return count;
+}();
+constexpr std::array<char16_t, UndefinedCount> Undefined = [] {
+    std::array<char16_t, UndefinedCount> codes {};
+    std::size_t i = 0;
+    for (int code = 0x80; code < 0xA0; ++code) {
+        if (isUndefined(code))
+            codes[i++] = char16_t(code);
+    }
+    return codes;
+}();
+constexpr char16_t UndefinedPictures = 0x2422;
+// The codes shown as boxes, at U+2440 on: the undefined ones and the two that hide.
+constexpr std::array<char16_t, UndefinedCount + 2> Hidden = [] {
+    std::array<char16_t, UndefinedCount + 2> codes {};
+    for (std::size_t i = 0; i < UndefinedCount; ++i)
+        codes[i] = Undefined[i];
+    codes[UndefinedCount] = NoBreakSpace;
+    codes[UndefinedCount + 1] = SoftHyphen;
+    return codes;
+}();
+constexpr char16_t HiddenBoxes = 0x2440;
 constexpr char16_t NoBreakSpaceSymbol = 0x237D;
 
 enum class Shown {

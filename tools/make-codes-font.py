@@ -13,6 +13,7 @@ Private-use code points would be simpler, but Qt does not fall back to another f
 shaping is off, as it is in the fields.
 """
 import os
+import re
 import sys
 
 from fontTools.fontBuilder import FontBuilder
@@ -32,7 +33,21 @@ SEGMENTS = {  # seven-segment hex digits, as on a calculator
     "C": "adef", "D": "bcdeg", "E": "adefg", "F": "aefg",
 }
 
-UNDEFINED = [0x81, 0x8D, 0x8F, 0x90, 0x9D]
+
+
+def undefined_codes():
+    """The codes code page 1252 leaves undefined, read from the program's own table
+    (cipher/codepage.h): those of 80-9F that stand for themselves."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cipher", "codepage.h")
+    with open(path, encoding="utf-8") as header:
+        table = re.search(r"high = \{(.*?)\};", header.read(), re.S)
+    values = [int(v, 16) for v in re.findall(r"0x([0-9A-Fa-f]{4})", table.group(1))]
+    if len(values) != 32:
+        sys.exit("cipher/codepage.h: expected 32 values for 80-9F, found %d" % len(values))
+    return [0x80 + i for i, v in enumerate(values) if v == 0x80 + i]
+
+
+UNDEFINED = undefined_codes()
 SPECIAL = list(range(0x20)) + [0x7F] + UNDEFINED + [0xA0, 0xAD]
 
 

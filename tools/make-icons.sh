@@ -5,11 +5,18 @@
 set -eu
 cd "$(dirname "$0")/../resources"
 
-sizes="16 24 32 48 64 128 256"
+# The sizes the build installs and compiles in: ZENTOLAR_ICON_SIZES in CMakeLists.txt.
+sizes=$(sed -n 's/^set(ZENTOLAR_ICON_SIZES \([0-9 ]*\))$/\1/p' ../CMakeLists.txt)
+[ -n "$sizes" ] || { echo "ZENTOLAR_ICON_SIZES not found in CMakeLists.txt" >&2; exit 1; }
+images=""
 for size in $sizes; do
     rsvg-convert -w "$size" -h "$size" zentolar.svg -o "icons/zentolar-$size.png"
+    # Windows keeps the 256 pixel image as PNG inside the ICO.
+    if [ "$size" -ge 256 ]; then
+        images="$images -r icons/zentolar-$size.png"
+    else
+        images="$images icons/zentolar-$size.png"
+    fi
 done
-# Windows keeps the 256 pixel image as PNG inside the ICO.
-icotool -c -o zentolar.ico \
-    icons/zentolar-16.png icons/zentolar-24.png icons/zentolar-32.png icons/zentolar-48.png \
-    icons/zentolar-64.png icons/zentolar-128.png -r icons/zentolar-256.png
+# shellcheck disable=SC2086 # a word list of options and files
+icotool -c -o zentolar.ico $images
