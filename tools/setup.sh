@@ -13,8 +13,10 @@ packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev lib
 windows=false
 if [ "${1:-}" = windows ]; then
     windows=true
-    # wine64 runs the programs; xvfb, xdotool and xclip (above) drive them as a user would.
-    packages="$packages g++-mingw-w64-x86-64 wine wine64 fonts-wine nsis x11-utils imagemagick unzip"
+    # wine64 runs the programs; xvfb, xdotool and xclip (above) drive them as a user would;
+    # Open Sans stands in for Windows' Segoe UI.
+    packages="$packages g++-mingw-w64-x86-64 wine wine64 fonts-wine fonts-open-sans nsis x11-utils
+        imagemagick unzip"
 fi
 
 missing=""

@@ -13,6 +13,35 @@
 set -eu
 . "$(dirname "$0")/../support/desktop.sh"
 
+# A LOGFONTW of face $1 at $2 pixels (96 dpi) in the form of a .reg file: weight 400, default
+# character set, ClearType quality.
+logfont() {
+    printf 'hex:'
+    printf '%08x' $((0x100000000 - $2)) | sed 's/\(..\)\(..\)\(..\)\(..\)/\4,\3,\2,\1,/'
+    printf '00,00,00,00,00,00,00,00,00,00,00,00,90,01,00,00,00,00,00,01,00,00,05,00'
+    printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -s ' \n' ' ' |
+        awk -v face=$((${#1} * 2)) '{ for (i = 1; i <= NF; i++) printf ",%s", $i;
+                                       for (i = face; i < 64; i++) printf ",00" }'
+}
+
+# A new prefix names Tahoma at 8 pixels (8.25 points) for every system font, and Debian's Wine has
+# no Tahoma: programs get a stand-in, smaller than Windows' own. Set the prefix up as a default
+# Windows 10 or 11: the system fonts are Segoe UI at 9 points, drawn with Open Sans (the same
+# designer, nearly the same widths).
+wine_windows_fonts() {
+    segoe=$(logfont "Segoe UI" 12)
+    {
+        printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics]\n'
+        for font in CaptionFont SmCaptionFont MenuFont StatusFont MessageFont IconFont; do
+            printf '"%s"=%s\n' "$font" "$segoe"
+        done
+        printf '\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\n'
+        printf '"Segoe UI"="Open Sans"\n'
+    } > "$state/fonts.reg"
+    wine regedit /S "$(winepath -w "$state/fonts.reg" 2> /dev/null)" 9>&-
+    wineserver -w 9>&-
+}
+
 wine_start() {
     state=$ZENTOLAR_WINE_STATE
     mkdir -p "$state"
@@ -29,6 +58,7 @@ wine_start() {
         if [ ! -f "$WINEPREFIX/.ready" ]; then
             wineboot -i > "$state/wineboot.log" 2>&1 9>&-
             wineserver -w 9>&-
+            wine_windows_fonts
             touch "$WINEPREFIX/.ready"
         fi
     ) 9> "$state/lock"
