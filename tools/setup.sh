@@ -27,8 +27,11 @@ if [ -n "$missing" ]; then
     echo "Instalando:$missing"
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+    log=$(mktemp)
+    # dpkg's line per package is kept for a failure.
+    { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
+        --no-install-recommends $missing; } > "$log" 2>&1 || { cat "$log"; rm -f "$log"; exit 1; }
+    rm -f "$log"
 fi
 
 if $windows; then
