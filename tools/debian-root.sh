@@ -145,10 +145,13 @@ cp -L /etc/resolv.conf "$merged/etc/resolv.conf" 2> /dev/null || true
 step="copy the checkout"
 if [ -n "$commit" ]; then
     git -C "$top" archive "$commit" | tar -x -C "$merged/root/zentolar"
-else
+elif git -C "$top" rev-parse --git-dir > /dev/null 2>&1; then
     rev=$(git -C "$top" stash create)
     git -C "$top" archive "${rev:-HEAD}" | tar -x -C "$merged/root/zentolar"
     (cd "$top" && git ls-files -z --others --exclude-standard | xargs -0r cp --parents -t "$merged/root/zentolar")
+else
+    # A copy of the sources without git: all but what builds leave.
+    (cd "$top" && tar -c --exclude=./build --exclude=./dist .) | tar -x -C "$merged/root/zentolar"
 fi
 mount --bind "$top/build/debian$release" "$merged/root/zentolar/build"
 

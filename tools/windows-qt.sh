@@ -108,8 +108,8 @@ mkdir -p "$work/build"
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake > "$work/configure.log" 2>&1) ||
     { tail -30 "$work/configure.log"; fail "configure failed; log: $work/configure.log"; }
 
-step="build Qt (about 50 minutes on two cores)"
-echo "[4/5] Compilando (unos 50 minutos con dos núcleos)"
+step="build Qt (about 25 minutes on two cores)"
+echo "[4/5] Compilando (unos 25 minutos con dos núcleos)"
 # Ninja prints a line per step; show one in fifty so the progress stays readable.
 (cd "$work/build" && ninja 2>&1; echo "ninja-exit $?") | tee "$work/build.log" |
     while IFS= read -r line; do

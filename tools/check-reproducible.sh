@@ -1,0 +1,75 @@
+#!/bin/sh
+# Builds the packages twice, in two folders at two times, and compares them byte for byte:
+#   tools/check-reproducible.sh          in a fresh Debian 13 root (needs root), from this commit
+#   tools/check-reproducible.sh --here   on this system, which must be Debian 13 after
+#                                        `tools/setup.sh windows` (CI runs it so in its root)
+# The first build uses the checkout's own package build folder, warm where a release or an earlier
+# check built it; the second a copy of the sources in another folder, built from nothing. The
+# Windows installer and zip are compared where Qt for Windows is built. Prints the first
+# difference found in each file that differs.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+
+if [ "${1:-}" != --here ]; then
+    SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+    export SOURCE_DATE_EPOCH
+    exec sh tools/debian-root.sh 13 --commit HEAD "sh tools/setup.sh windows && sh tools/check-reproducible.sh --here"
+fi
+: "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH to the commit time}"
+
+work=$(mktemp -d /tmp/reproducible.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+echo "Build 1 in $top ($(date +%H:%M:%S))"
+sh tools/packages.sh "$work/first" > "$work/first.log" 2>&1 || { tail -30 "$work/first.log"; exit 1; }
+
+# Another folder, at another depth, and a later time.
+copy="$work/elsewhere/zentolar-copy"
+mkdir -p "$copy"
+tar -c --exclude=./build --exclude=./dist . | tar -x -C "$copy"
+sleep 2
+echo "Build 2 in $copy ($(date +%H:%M:%S))"
+(cd "$copy" && sh tools/packages.sh "$work/second") > "$work/second.log" 2>&1 ||
+    { tail -30 "$work/second.log"; exit 1; }
+
+# The first difference in two files, named by what holds it where the format is known.
+first_difference() {
+    if command -v diffoscope > /dev/null; then
+        diffoscope --text - "$1" "$2" | head -40
+        return
+    fi
+    case $1 in
+    *.deb)
+        for part in "dpkg-deb -I" "dpkg-deb -c"; do
+            $part "$1" > "$work/a.txt"
+            $part "$2" > "$work/b.txt"
+            diff "$work/a.txt" "$work/b.txt" | head -10 || true
+        done
+        ;;
+    *.zip)
+        unzip -Zl "$1" > "$work/a.txt"
+        unzip -Zl "$2" > "$work/b.txt"
+        diff "$work/a.txt" "$work/b.txt" | head -10 || true
+        ;;
+    esac
+    cmp "$1" "$2" | head -1 || true
+}
+
+different=0
+count=0
+for file in "$work/first"/*; do
+    name=$(basename "$file")
+    count=$((count + 1))
+    if [ ! -f "$work/second/$name" ]; then
+        echo "DIFFERENT: $name was made only once"
+        different=1
+    elif cmp -s "$file" "$work/second/$name"; then
+        echo "same bytes: $name ($(stat -c %s "$file") bytes, sha256 $(sha256sum < "$file" | cut -c1-16)…)"
+    else
+        echo "DIFFERENT: $name"
+        first_difference "$file" "$work/second/$name"
+        different=1
+    fi
+done
+[ "$count" -gt 0 ] || { echo "nothing was built"; exit 1; }
+exit "$different"
