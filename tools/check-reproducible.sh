@@ -4,7 +4,8 @@
 #   tools/check-reproducible.sh --here   on this system, which must be Debian 13 after
 #                                        `tools/setup.sh windows` (CI runs it so in its root)
 # The first build uses the checkout's own package build folder, warm where a release or an earlier
-# check built it; the second a copy of the sources in another folder, built from nothing. The
+# check built it; the second a copy of the sources in another folder (under TMPDIR), built from
+# nothing. The
 # Windows installer and zip are compared where Qt for Windows is built. Prints the first
 # difference found in each file that differs.
 set -eu
@@ -18,13 +19,18 @@ if [ "${1:-}" != --here ]; then
 fi
 : "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH to the commit time}"
 
-work=$(mktemp -d /tmp/reproducible.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+# Kept when something differs, for a closer look.
+work="$top/build/reproducible"
+rm -rf "$work"
+mkdir -p "$work"
 echo "Build 1 in $top ($(date +%H:%M:%S))"
 sh tools/packages.sh "$work/first" > "$work/first.log" 2>&1 || { tail -30 "$work/first.log"; exit 1; }
 
-# Another folder, at another depth, and a later time.
-copy="$work/elsewhere/zentolar-copy"
+# Another folder, at another depth, on the temporary file system where that is another one (a
+# fresh root's /tmp is), and at a later time.
+elsewhere=$(mktemp -d)
+trap 'rm -rf "$elsewhere"' EXIT
+copy="$elsewhere/elsewhere/zentolar-copy"
 mkdir -p "$copy"
 tar -c --exclude=./build --exclude=./dist . | tar -x -C "$copy"
 sleep 2
@@ -72,4 +78,8 @@ for file in "$work/first"/*; do
     fi
 done
 [ "$count" -gt 0 ] || { echo "nothing was built"; exit 1; }
-exit "$different"
+if [ "$different" -ne 0 ]; then
+    echo "Both builds are kept in $work"
+    exit 1
+fi
+rm -rf "$work"
