@@ -13,6 +13,14 @@ build=${2:-build/packages}
 : "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH to the commit time}"
 export SOURCE_DATE_EPOCH
 mkdir -p "$out"
+# rcc stamps the resources with SOURCE_DATE_EPOCH, but a build folder does not know the stamp as an
+# input: a resource that did not change keeps an older commit's time. A build folder is reused
+# only for the commit time it was made with.
+if [ "$(cat "$build/source-date-epoch" 2> /dev/null)" != "$SOURCE_DATE_EPOCH" ]; then
+    rm -rf "$build"
+    mkdir -p "$build"
+    echo "$SOURCE_DATE_EPOCH" > "$build/source-date-epoch"
+fi
 
 # The packages hold the program alone: tests and benchmarks are left out of these builds.
 options="-DBUILD_TESTING=OFF -DZENTOLAR_BUILD_BENCH=OFF"
