@@ -37,9 +37,18 @@ fail() {
     failed=1
 }
 
-# The id of the visible window titled exactly $1, waiting up to $2 seconds (default 60).
+# The id of the visible window titled exactly $1, waiting up to $2 seconds (default 60). Each
+# look is a fresh search: one xdotool search ends with an X error when a window it is reading
+# closes meanwhile, as a starting browser's short-lived windows do, so --sync alone can give up
+# long before the window comes.
 wait_window() {
-    timeout "${2:-60}" xdotool search --sync --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1
+    i=0
+    while [ "$i" -lt $((${2:-60} * 10)) ]; do
+        found=$(xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1) || true
+        [ -z "$found" ] || { echo "$found"; return 0; }
+        i=$((i + 1))
+        sleep 0.1
+    done
 }
 
 # Whether a visible window titled exactly $1 exists now.
