@@ -5,9 +5,8 @@
 #                                        `tools/setup.sh windows` (CI runs it so in its root)
 # The first build uses the checkout's own package build folder, warm where a release or an earlier
 # check built it; the second a copy of the sources in another folder (under TMPDIR), built from
-# nothing. The
-# Windows installer and zip are compared where Qt for Windows is built. Prints the first
-# difference found in each file that differs.
+# nothing. The Windows installer and zip are compared where Qt for Windows is built. Prints the
+# first difference found in each file that differs.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"

@@ -48,7 +48,7 @@ export SOURCE_DATE_EPOCH
 echo "Zentolar $version, commit $commit, dated $(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S') UTC"
 
 # The README's test command, and where each root's packages are built.
-tests="sh tools/setup.sh && cmake --preset debug && cmake --build --preset debug && ctest --preset debug"
+tests=$(sh tools/test-command.sh) || fail "no test command in the README"
 out=build/release-$version
 stage="$top/build/release-stage"
 rm -rf "$stage" "build/debian12/release-$version" "build/debian13/release-$version"
