@@ -31,17 +31,18 @@ rm -rf "$build/debian/out"
 cpack --config "$build/debian/CPackConfig.cmake" -G DEB -B "$build/debian/out" > /dev/null
 cp "$build/debian/out"/zentolar_*.deb "$out/"
 
+# The Windows packages come from Debian 13, with the Qt the windows preset names.
 version_id=$(. /etc/os-release && echo "${ID:-}-${VERSION_ID:-}")
-if [ "$version_id" != debian-13 ]; then
-    :
-elif [ ! -f /var/cache/zentolar/windows/qt/.complete ]; then
-    echo "Qt for Windows is not built (tools/setup.sh windows): no Windows installer or zip"
-else
-    # shellcheck disable=SC2086
-    cmake --preset windows -B "$build/windows" $options > /dev/null
-    cmake --build "$build/windows"
-    rm -rf "$build/windows/out"
-    cpack --config "$build/windows/CPackConfig.cmake" -B "$build/windows/out" > /dev/null
-    cp "$build/windows/out"/zentolar-*-win64.exe "$build/windows/out"/zentolar-*-win64.zip "$out/"
+if [ "$version_id" = debian-13 ]; then
+    if [ -f /var/cache/zentolar/windows/qt/.complete ]; then
+        # shellcheck disable=SC2086
+        cmake --preset windows -B "$build/windows" $options > /dev/null
+        cmake --build "$build/windows"
+        rm -rf "$build/windows/out"
+        cpack --config "$build/windows/CPackConfig.cmake" -B "$build/windows/out" > /dev/null
+        cp "$build/windows/out"/zentolar-*-win64.exe "$build/windows/out"/zentolar-*-win64.zip "$out/"
+    else
+        echo "Qt for Windows is not built (tools/setup.sh windows): no Windows installer or zip"
+    fi
 fi
 ls -l "$out"
