@@ -559,7 +559,7 @@ void TestForm1::resultsAndClearingCanBeUndone()
     QCOMPARE(edited->text(), result);
 
     // The context menu's "Deshacer" does the same.
-    std::unique_ptr<QMenu> menu(edited->createContextMenu(QPoint(5, 5)));
+    std::unique_ptr<QMenu> menu(edited->createStandardContextMenu(QPoint(5, 5)));
     QAction *undo = menu->findChild<QAction *>(QStringLiteral("edit-undo"));
     QVERIFY(undo);
     QVERIFY(undo->isEnabled());

@@ -1,6 +1,6 @@
 #include "fieldtext.h"
 #include "module1.h"
-#include "pieces.h"
+#include "pieceddocument.h"
 #include "testtext.h"
 #include "textfield.h"
 
@@ -295,7 +295,7 @@ void TestTextField::longLinesAreHeldInPiecesAndReadBackWhole_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("blocks");
 
-    const qsizetype piece = Pieces::Length;
+    const qsizetype piece = PiecedDocument::PieceLength;
     QTest::newRow("a line of one piece") << QString(piece, QChar(u'x')) << 1;
     QTest::newRow("a line one character longer than a piece") << QString(piece + 1, QChar(u'x')) << 2;
     QTest::newRow("a line of letters without blanks") << QString(5 * piece, QChar(u'x')) << 5;
@@ -335,7 +335,8 @@ void TestTextField::editingNextToASoftBreak_data()
     QTest::newRow("Backspace after a soft break deletes the character before it")
         << 1 << 0 << int(Qt::Key_Backspace) << QStringLiteral("aaaaaaabbbbbbbbbb");
     QTest::newRow("Delete before a soft break deletes the character after it")
-        << 0 << int(Pieces::Length) << int(Qt::Key_Delete) << QStringLiteral("aaaaaaaabbbbbbbbb");
+        << 0 << int(PiecedDocument::PieceLength) << int(Qt::Key_Delete)
+        << QStringLiteral("aaaaaaaabbbbbbbbb");
     QTest::newRow("Enter after a soft break is a line break there")
         << 1 << 0 << int(Qt::Key_Return) << QStringLiteral("aaaaaaaa\r\nbbbbbbbbbb");
     QTest::newRow("Enter inside the second piece is a line break there")
@@ -351,7 +352,7 @@ void TestTextField::editingNextToASoftBreak()
     QFETCH(int, key);
     QFETCH(QString, tail);
 
-    const QString head(Pieces::Length - 8, QChar(u'a'));
+    const QString head(PiecedDocument::PieceLength - 8, QChar(u'a'));
     TextField field;
     field.setText(head + QStringLiteral("aaaaaaaabbbbbbbbbb"));
     QCOMPARE(field.blockCount(), 2);
@@ -370,7 +371,7 @@ void TestTextField::editingNextToASoftBreak()
 void TestTextField::copyAcrossASoftBreakHasNoLineBreak()
 {
     TextField field;
-    const QString piece(Pieces::Length, QChar(u'a'));
+    const QString piece(PiecedDocument::PieceLength, QChar(u'a'));
     field.setText(piece + QStringLiteral("bbbb"));
     QTextCursor cursor(field.document());
     cursor.setPosition(piece.size() - 4);
@@ -386,22 +387,21 @@ void TestTextField::copyAcrossASoftBreakHasNoLineBreak()
     QCOMPARE(field.text(), piece + QStringLiteral("bX\r\nYbbb"));
 }
 
-// The offset in the text shown as one paragraph a line of a document position in a field: a soft
-// break takes a position in the document but is no character of the text.
+// The offset in the text shown as one paragraph a line of a document position in a field, and
+// back: a soft break takes a position in the document but is no character of the text.
+const PiecedDocument &pieced(const TextField &field)
+{
+    return *qobject_cast<const PiecedDocument *>(field.document());
+}
+
 int textOffset(const TextField &field, int position)
 {
-    int softBreaks = 0;
-    for (QTextBlock block = field.document()->findBlock(position); block.isValid(); block = block.previous())
-        softBreaks += Pieces::continuesLine(block) ? 1 : 0;
-    return position - softBreaks;
+    return pieced(field).shownOffset(position);
 }
 
 int documentPosition(const TextField &field, int offset)
 {
-    int position = offset;
-    while (textOffset(field, position) < offset)
-        ++position;
-    return position;
+    return pieced(field).positionAt(offset);
 }
 
 void TestTextField::aLongLineActsAsOneLine_data()
@@ -413,7 +413,7 @@ void TestTextField::aLongLineActsAsOneLine_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("presses");
 
-    const int piece = Pieces::Length;
+    const int piece = PiecedDocument::PieceLength;
     // The break falls inside a word: a's fill the first piece, b's begin the second.
     const QString word = QString(piece, QChar(u'a')) + QStringLiteral("bbbb cc dd");
     // The break falls after a blank, where a word starts.
@@ -566,7 +566,7 @@ void TestTextField::everyRoadHoldsLongLinesInPieces()
         QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
     } else if (road == QLatin1String("menu")) {
         clipboard->setText(line);
-        std::unique_ptr<QMenu> menu(field.createContextMenu(field.cursorRect().center()));
+        std::unique_ptr<QMenu> menu(field.createStandardContextMenu(field.cursorRect().center()));
         auto *paste = menu->findChild<QAction *>(QStringLiteral("edit-paste"));
         QVERIFY(paste);
         paste->trigger();
@@ -625,7 +625,8 @@ void TestTextField::everyRoadHoldsLongLinesInPieces()
 
     QCOMPARE(field.text(), before + line);
     for (QTextBlock block = field.document()->firstBlock(); block.isValid(); block = block.next())
-        QVERIFY2(block.length() - 1 <= Pieces::Length, qPrintable(QString::number(block.length() - 1)));
+        QVERIFY2(block.length() - 1 <= PiecedDocument::PieceLength,
+                 qPrintable(QString::number(block.length() - 1)));
     if (road != QLatin1String("set") && road != QLatin1String("typed")) {
         // One step takes back the whole insertion.
         field.undo();
@@ -710,7 +711,7 @@ void TestTextField::homeAndEndStopAtAPieceBreakAsAtAWrap_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("expected");
 
-    const int piece = int(Pieces::Length);
+    const int piece = int(PiecedDocument::PieceLength);
     QTest::newRow("Home on the line after the break goes to the break")
         << piece + 3 << int(Qt::Key_Home) << piece;
     QTest::newRow("End on the line before the break goes to the break")
@@ -730,7 +731,7 @@ void TestTextField::homeAndEndStopAtAPieceBreakAsAtAWrap()
     field.resize(300, 200);
     field.show();
     QVERIFY(QTest::qWaitForWindowExposed(&field));
-    field.setText(QString(Pieces::Length, QChar(u'a')) + QStringLiteral("bbbbbbbbbb"));
+    field.setText(QString(PiecedDocument::PieceLength, QChar(u'a')) + QStringLiteral("bbbbbbbbbb"));
     QTextCursor cursor(field.document());
     cursor.setPosition(documentPosition(field, start));
     field.setTextCursor(cursor);
@@ -740,7 +741,7 @@ void TestTextField::homeAndEndStopAtAPieceBreakAsAtAWrap()
 
 void TestTextField::linesCommittedByAnInputMethodAreRealLines()
 {
-    const QString piece(Pieces::Length, QChar(u'a'));
+    const QString piece(PiecedDocument::PieceLength, QChar(u'a'));
     TextField field;
     field.setText(piece + QStringLiteral("bbbb"));
     placeCursor(field, 1, 2);

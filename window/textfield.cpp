@@ -1,18 +1,15 @@
 #include "textfield.h"
 
-#include "documenthistory.h"
-#include "pieces.h"
+#include "pieceddocument.h"
 #include "wholelines.h"
 
+#include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QFontDatabase>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMimeData>
-#include <QTextCursor>
-#include <QTextDocument>
+#include <QScrollBar>
+#include <QTextBlock>
 
 namespace {
 
@@ -31,10 +28,9 @@ QString codesFontFamily()
 
 TextField::TextField(QWidget *parent)
     : QPlainTextEdit(parent)
-    , m_pieces(new Pieces(this))
-    , m_history(new DocumentHistory(this, m_pieces))
-    , m_wholeLines(std::make_unique<WholeLines>(this))
+    , m_document(new PiecedDocument(this))
 {
+    setDocument(m_document);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -49,24 +45,22 @@ TextField::TextField(QWidget *parent)
     setFont(plain);
     // Tab stops every eight blanks, as in a Windows text box.
     setTabStopDistance(8 * fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+
+    connect(this, &QPlainTextEdit::selectionChanged, this, &TextField::keepSelectionOnText);
 }
 
 TextField::~TextField() = default;
 
 QString TextField::text() const
 {
-    return FieldText::FromDisplay(Pieces::shownText(document(), 0, document()->characterCount() - 1));
+    return FieldText::FromDisplay(m_document->shownText(0, m_document->characterCount() - 1));
 }
 
 void TextField::setText(const QString &text)
 {
-    const QString shown = FieldText::ToDisplay(text);
-    QTextDocument *next = m_history->replace();
-    // Filled once shown: the editor then lays out only what comes into view.
-    next->setUndoRedoEnabled(false);
-    QTextCursor cursor(next);
-    Pieces::insert(cursor, shown);
-    next->setUndoRedoEnabled(true);
+    m_document->replaceAll(FieldText::ToDisplay(text));
+    // A new text is read from its start, as in an editor given a new text.
+    setTextCursor(QTextCursor(m_document));
 }
 
 void TextField::setCopyForm(FieldText::CopyForm form)
@@ -74,44 +68,10 @@ void TextField::setCopyForm(FieldText::CopyForm form)
     m_copyForm = form;
 }
 
-bool TextField::canUndo() const
-{
-    return m_history->canUndo();
-}
-
-bool TextField::canRedo() const
-{
-    return m_history->canRedo();
-}
-
-void TextField::undo()
-{
-    m_history->undo();
-}
-
-void TextField::redo()
-{
-    m_history->redo();
-}
-
-QMenu *TextField::createContextMenu(const QPoint &position)
-{
-    QMenu *menu = createStandardContextMenu(position);
-    m_history->takeOverUndoActions(menu);
-    return menu;
-}
-
-void TextField::contextMenuEvent(QContextMenuEvent *event)
-{
-    QMenu *menu = createContextMenu(event->pos());
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(event->globalPos());
-}
-
 void TextField::insertAtCursor(QStringView shown)
 {
     QTextCursor cursor = textCursor();
-    Pieces::insert(cursor, shown);
+    m_document->insert(cursor, shown);
     setTextCursor(cursor);
     ensureCursorVisible();
 }
@@ -132,7 +92,13 @@ bool TextField::event(QEvent *event)
 
 void TextField::keyPressEvent(QKeyEvent *event)
 {
-    if (m_wholeLines->keyPress(event)) {
+    if (const auto step = WholeLines::forKey(*m_document, textCursor(), *event);
+        step && !(step->deletes && isReadOnly())) {
+        QTextCursor cursor = step->cursor;
+        if (step->deletes)
+            m_document->remove(cursor);
+        setTextCursor(cursor);
+        ensureCursorVisible();
         offerSelection();
         event->accept();
         return;
@@ -141,51 +107,109 @@ void TextField::keyPressEvent(QKeyEvent *event)
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
-    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
-        event->matches(QKeySequence::Undo) ? undo() : redo();
-        event->accept();
-        return;
-    }
     const QString typed = event->text();
     QString shown;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         shown = QStringLiteral("\n");
     else if (!typed.isEmpty() && typed.front().category() != QChar::Other_Control)
         shown = FieldText::Normalize(typed);
-    // Keys without text, the shortcuts and typed text the code page holds go their usual way.
-    if (shown.isEmpty() || shown == typed) {
-        QTextCursor edit = textCursor();
-        const bool block = Pieces::changesPieces(edit, event);
-        if (block)
-            edit.beginEditBlock();
+    const QTextCursor cursor = textCursor();
+    // The editor's own typing, which undo takes back with the typing before it, where the text the
+    // code page holds goes into a piece with room for it; anything else goes in as one edit that
+    // the pieces are mended in.
+    const bool editorsOwn = shown.isEmpty()
+        || (shown == typed && !cursor.hasSelection()
+            && cursor.block().length() - 1 + shown.size() <= PiecedDocument::PieceLength);
+    if (editorsOwn) {
         QPlainTextEdit::keyPressEvent(event);
-        if (block)
-            edit.endEditBlock();
         return;
     }
     insertAtCursor(shown);
     event->accept();
 }
 
+void TextField::selectInView(const QTextCursor &cursor)
+{
+    QScrollBar *bar = verticalScrollBar();
+    const int shown = bar->value();
+    setTextCursor(cursor);
+    bar->setValue(shown);
+    offerSelection();
+}
+
 void TextField::mousePressEvent(QMouseEvent *event)
 {
+    const QPoint at = event->position().toPoint();
+    const bool tripleClick = event->button() == Qt::LeftButton && m_sinceDoubleClick.isValid()
+        && m_sinceDoubleClick.elapsed() < QApplication::doubleClickInterval()
+        && (at - m_doubleClickAt).manhattanLength() < QApplication::startDragDistance();
+    m_sinceDoubleClick.invalidate();
+    // A triple click selects the line of the caret, which the double click left at a word's end.
+    const int caret = textCursor().position();
     QPlainTextEdit::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton && m_wholeLines->pressed(event->position().toPoint()))
-        offerSelection();
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (tripleClick) {
+        m_clickedLines = WholeLines::line(*m_document, caret);
+        selectInView(m_clickedLines);
+    } else if (event->modifiers() == Qt::ShiftModifier && m_clickedLines.hasSelection()) {
+        selectInView(
+            WholeLines::extendByLines(*m_document, m_clickedLines, cursorForPosition(at).position()));
+    } else if (event->modifiers() != Qt::ShiftModifier) {
+        m_clickedLines = QTextCursor();
+    }
+}
+
+void TextField::mouseMoveEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mouseMoveEvent(event);
+    if ((event->buttons() & Qt::LeftButton) && m_clickedLines.hasSelection() && textCursor().hasSelection()) {
+        setTextCursor(WholeLines::extendByLines(*m_document, m_clickedLines,
+                                                cursorForPosition(event->position().toPoint()).position()));
+    }
 }
 
 void TextField::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    const int at = cursorForPosition(event->position().toPoint()).position();
     QPlainTextEdit::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton && m_wholeLines->doubleClicked(event->position().toPoint()))
-        offerSelection();
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_sinceDoubleClick.start();
+    m_doubleClickAt = event->position().toPoint();
+    // Where the editor selected a word, the word of the whole line.
+    if (textCursor().hasSelection())
+        selectInView(WholeLines::word(*m_document, at));
+}
+
+void TextField::dropEvent(QDropEvent *event)
+{
+    // The editor inserts a drop inside an edit block of its own and scrolls to it there, before
+    // the pieces are mended: the field inserts it as one edit of its own.
+    QDragLeaveEvent leave; // takes the drop caret away
+    QPlainTextEdit::dragLeaveEvent(&leave);
+    if (isReadOnly() || !canInsertFromMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    QTextCursor target = cursorForPosition(event->position().toPoint());
+    QTextCursor moved = textCursor();
+    target.beginEditBlock();
+    // Text dragged within the field leaves its place.
+    if (event->dropAction() == Qt::MoveAction && event->source() == viewport())
+        moved.removeSelectedText();
+    m_document->insert(target, FieldText::NormalizePasted(event->mimeData()->text()));
+    target.endEditBlock();
+    setTextCursor(target);
+    ensureCursorVisible();
+    event->acceptProposedAction();
 }
 
 void TextField::inputMethodEvent(QInputMethodEvent *event)
 {
     const QString shown = FieldText::Normalize(event->commitString());
     // Lines and long texts go in as pastes do; the editor would put a long one in one paragraph.
-    const bool asPasted = shown.contains(QLatin1Char('\n')) || shown.size() > Pieces::Length;
+    const bool asPasted = shown.contains(QLatin1Char('\n')) || shown.size() > PiecedDocument::PieceLength;
     if (shown == event->commitString() && !asPasted) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
@@ -223,9 +247,20 @@ QMimeData *TextField::createMimeDataFromSelection() const
     const QTextCursor cursor = textCursor();
     auto *data = new QMimeData;
     data->setText(FieldText::ToClipboard(
-        FieldText::FromDisplay(Pieces::shownText(document(), cursor.selectionStart(), cursor.selectionEnd())),
+        FieldText::FromDisplay(m_document->shownText(cursor.selectionStart(), cursor.selectionEnd())),
         m_copyForm));
     return data;
+}
+
+void TextField::keepSelectionOnText()
+{
+    // Pieces are never empty, so such a selection is one soft break long.
+    QTextCursor cursor = textCursor();
+    if (cursor.selectionEnd() - cursor.selectionStart() == 1
+        && m_document->isSoftBreakAt(cursor.selectionStart())) {
+        cursor.clearSelection();
+        setTextCursor(cursor);
+    }
 }
 
 void TextField::offerSelection()
@@ -240,19 +275,13 @@ void TextField::offerSelection()
 void TextField::resizeEvent(QResizeEvent *event)
 {
     QPlainTextEdit::resizeEvent(event);
-    guessLineCounts();
+    m_document->relayout();
 }
 
 void TextField::changeEvent(QEvent *event)
 {
     QPlainTextEdit::changeEvent(event);
+    // A new font forgets every layout.
     if (event->type() == QEvent::FontChange)
-        guessLineCounts();
-}
-
-void TextField::guessLineCounts()
-{
-    // A new width or font forgets every layout, and with it the guessed line counts.
-    if (auto *layout = qobject_cast<PieceLayout *>(document()->documentLayout()))
-        layout->guessLineCounts();
+        m_document->relayout();
 }

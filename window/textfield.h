@@ -2,22 +2,19 @@
 
 #include "fieldtext.h"
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QPoint>
+#include <QTextCursor>
 
-#include <memory>
-
-class DocumentHistory;
-class Pieces;
-class QMenu;
-class WholeLines;
+class PiecedDocument;
 
 // A multi-line field whose text is a string of code page 1252 characters with line breaks as
-// CR LF. Every such string set into it reads back unchanged: control codes are shown as
-// pictures, and whatever is typed, committed, pasted or dropped is brought into the code page at
-// once (fieldtext/). The field is made of parts, each with one job:
-//   Pieces           long lines held in pieces, so every action costs the same on any length;
-//   WholeLines       a line in pieces acts as one line for the caret, deletions and selections;
-//   DocumentHistory  undo reaches past a text set into the field.
+// CR LF. Every such string set into it reads back unchanged: control codes are shown as pictures,
+// and whatever is typed, committed, pasted or dropped is brought into the code page at once
+// (fieldtext/). Its document holds long lines in pieces (PiecedDocument), so every action costs
+// the same on any length; the steps of WholeLines make a line in pieces act as one line. A text
+// set into the field is an edit like any other: undo takes it back.
 class TextField final : public QPlainTextEdit
 {
     Q_OBJECT
@@ -34,23 +31,15 @@ public:
     // The form in which the field copies and drags its text; plain unless told otherwise.
     void setCopyForm(FieldText::CopyForm form);
 
-    // Undo and redo edits, and past a text that setText replaced.
-    void undo();
-    void redo();
-    bool canUndo() const;
-    bool canRedo() const;
-
-    // The context menu the field shows at position.
-    QMenu *createContextMenu(const QPoint &position);
-
 protected:
     bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
@@ -66,12 +55,18 @@ private:
 
     // Inserts shown text (line breaks as LF) at the caret, in place of the selection.
     void insertAtCursor(QStringView shown);
-    void guessLineCounts();
+    // Selects what a click selected without scrolling, as the editor's own clicks do.
+    void selectInView(const QTextCursor &cursor);
+    // A selection of nothing but a soft break holds no character: it is no selection.
+    void keepSelectionOnText();
     // Offers a selection the field made itself to the X11 selection, as the editor does.
     void offerSelection();
 
-    Pieces *m_pieces;
-    DocumentHistory *m_history;
-    std::unique_ptr<WholeLines> m_wholeLines;
+    PiecedDocument *m_document;
     FieldText::CopyForm m_copyForm = FieldText::CopyForm::Plain;
+    // A triple click follows a double click at the same place within the double-click interval.
+    QElapsedTimer m_sinceDoubleClick;
+    QPoint m_doubleClickAt;
+    // The lines a triple click selected, which a Shift+click or a drag extends by whole lines.
+    QTextCursor m_clickedLines;
 };

@@ -1,190 +1,199 @@
 #include "wholelines.h"
 
-#include "pieces.h"
-
-#include <QApplication>
 #include <QKeyEvent>
-#include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
+#include <QKeySequence>
+
+#include <algorithm>
+
+namespace WholeLines {
 
 namespace {
 
-// One line of the document, from its first piece to its last.
-class Line
-{
-public:
-    Line(const QTextDocument *document, int position)
-        : m_first(Pieces::firstPiece(document->findBlock(position)))
-        , m_last(Pieces::lastPiece(m_first))
-    {
-    }
+using Line = PiecedDocument::Line;
 
-    bool inPieces() const { return m_first != m_last; }
-    int start() const { return m_first.position(); }
-    int end() const { return m_last.position() + m_last.length() - 1; }
-    bool endsDocument() const { return !m_last.next().isValid(); }
-    int length() const { return offsetOf(end()); }
-
-    QString text() const
-    {
-        QString text;
-        for (QTextBlock block = m_first;; block = block.next()) {
-            text += block.text();
-            if (block == m_last)
-                return text;
-        }
-    }
-
-    // Each soft break takes a position in the document but is no character of the line.
-    int offsetOf(int position) const
-    {
-        const QTextBlock block = m_first.document()->findBlock(position);
-        return position - start() - (block.blockNumber() - m_first.blockNumber());
-    }
-
-    // Where a piece ends, the position of the offset is at the start of the next piece.
-    int positionOf(int offset) const
-    {
-        for (QTextBlock block = m_first;; block = block.next()) {
-            const int length = block.length() - 1;
-            if (offset < length || block == m_last)
-                return block.position() + offset;
-            offset -= length;
-        }
-    }
-
-    // A cursor on a plain document that holds the line as one paragraph, at offset.
-    QTextCursor plainCursor(QTextDocument &plain, int offset) const
-    {
-        QTextCursor cursor(&plain);
-        cursor.insertText(text());
-        cursor.setPosition(offset);
-        return cursor;
-    }
-
-private:
-    QTextBlock m_first;
-    QTextBlock m_last;
+enum class Unit {
+    Character,
+    Word,
+    LineEdge,
+    // Ctrl+K: to the line's end, where nothing is left to delete at its end.
+    RestOfLine,
 };
 
-struct Step
+enum class Kind {
+    Editor, // the editor's own step, by a visual line, a page or the document
+    Move,
+    Select,
+    Delete,
+};
+
+struct KeyStep
 {
     QKeySequence::StandardKey key;
-    QTextCursor::MoveOperation operation;
-    bool selects;
-    bool deletes;
+    Kind kind;
+    Unit unit;
+    bool forward;
 };
 
-constexpr Step Steps[] = {
-    {QKeySequence::MoveToNextChar, QTextCursor::NextCharacter, false, false},
-    {QKeySequence::MoveToPreviousChar, QTextCursor::PreviousCharacter, false, false},
-    {QKeySequence::SelectNextChar, QTextCursor::NextCharacter, true, false},
-    {QKeySequence::SelectPreviousChar, QTextCursor::PreviousCharacter, true, false},
-    {QKeySequence::Delete, QTextCursor::NextCharacter, true, true},
-    {QKeySequence::MoveToNextWord, QTextCursor::NextWord, false, false},
-    {QKeySequence::MoveToPreviousWord, QTextCursor::PreviousWord, false, false},
-    {QKeySequence::SelectNextWord, QTextCursor::NextWord, true, false},
-    {QKeySequence::SelectPreviousWord, QTextCursor::PreviousWord, true, false},
-    {QKeySequence::DeleteEndOfWord, QTextCursor::NextWord, true, true},
-    {QKeySequence::DeleteStartOfWord, QTextCursor::PreviousWord, true, true},
+// The keys the editor takes for moves, in the order in which it tries them.
+constexpr KeyStep Moves[] = {
+    {QKeySequence::SelectAll, Kind::Editor, Unit::Character, false},
+    {QKeySequence::Copy, Kind::Editor, Unit::Character, false},
+    {QKeySequence::MoveToNextChar, Kind::Move, Unit::Character, true},
+    {QKeySequence::MoveToPreviousChar, Kind::Move, Unit::Character, false},
+    {QKeySequence::SelectNextChar, Kind::Select, Unit::Character, true},
+    {QKeySequence::SelectPreviousChar, Kind::Select, Unit::Character, false},
+    {QKeySequence::SelectNextWord, Kind::Select, Unit::Word, true},
+    {QKeySequence::SelectPreviousWord, Kind::Select, Unit::Word, false},
+    {QKeySequence::SelectStartOfLine, Kind::Editor, Unit::Character, false},
+    {QKeySequence::SelectEndOfLine, Kind::Editor, Unit::Character, false},
+    {QKeySequence::SelectStartOfBlock, Kind::Select, Unit::LineEdge, false},
+    {QKeySequence::SelectEndOfBlock, Kind::Select, Unit::LineEdge, true},
+    {QKeySequence::SelectStartOfDocument, Kind::Editor, Unit::Character, false},
+    {QKeySequence::SelectEndOfDocument, Kind::Editor, Unit::Character, false},
+    {QKeySequence::SelectPreviousLine, Kind::Editor, Unit::Character, false},
+    {QKeySequence::SelectNextLine, Kind::Editor, Unit::Character, false},
+    {QKeySequence::MoveToNextWord, Kind::Move, Unit::Word, true},
+    {QKeySequence::MoveToPreviousWord, Kind::Move, Unit::Word, false},
+    {QKeySequence::MoveToEndOfBlock, Kind::Move, Unit::LineEdge, true},
+    {QKeySequence::MoveToStartOfBlock, Kind::Move, Unit::LineEdge, false},
+    {QKeySequence::MoveToNextLine, Kind::Editor, Unit::Character, false},
+    {QKeySequence::MoveToPreviousLine, Kind::Editor, Unit::Character, false},
+    {QKeySequence::MoveToStartOfLine, Kind::Editor, Unit::Character, false},
+    {QKeySequence::MoveToEndOfLine, Kind::Editor, Unit::Character, false},
+    {QKeySequence::MoveToStartOfDocument, Kind::Editor, Unit::Character, false},
+    {QKeySequence::MoveToEndOfDocument, Kind::Editor, Unit::Character, false},
 };
-constexpr Step Backspace = {QKeySequence::UnknownKey, QTextCursor::PreviousCharacter, true, true};
+// Then Backspace, then the keys that edit, in the editor's order.
+constexpr KeyStep Backspace = {QKeySequence::UnknownKey, Kind::Delete, Unit::Character, false};
+constexpr KeyStep Edits[] = {
+    {QKeySequence::InsertParagraphSeparator, Kind::Editor, Unit::Character, false},
+    {QKeySequence::InsertLineSeparator, Kind::Editor, Unit::Character, false},
+    {QKeySequence::Undo, Kind::Editor, Unit::Character, false},
+    {QKeySequence::Redo, Kind::Editor, Unit::Character, false},
+    {QKeySequence::Cut, Kind::Editor, Unit::Character, false},
+    {QKeySequence::Paste, Kind::Editor, Unit::Character, false},
+    {QKeySequence::Delete, Kind::Delete, Unit::Character, true},
+    {QKeySequence::DeleteEndOfWord, Kind::Delete, Unit::Word, true},
+    {QKeySequence::DeleteStartOfWord, Kind::Delete, Unit::Word, false},
+    {QKeySequence::DeleteEndOfLine, Kind::Delete, Unit::RestOfLine, true},
+};
 
-const Step *stepFor(const QKeyEvent *event)
+const KeyStep *stepFor(const QKeyEvent &event)
 {
+    const auto first = [&event](const auto &steps) -> const KeyStep * {
+        for (const KeyStep &step : steps) {
+            if (event.matches(step.key))
+                return &step;
+        }
+        return nullptr;
+    };
+    const KeyStep *step = first(Moves);
     // As the editor takes it: Backspace with or without Shift.
-    if (event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier))
-        return &Backspace;
-    for (const Step &step : Steps) {
-        if (event->matches(step.key))
-            return &step;
+    if (!step && event.key() == Qt::Key_Backspace && !(event.modifiers() & ~Qt::ShiftModifier))
+        step = &Backspace;
+    if (!step)
+        step = first(Edits);
+    return step && step->kind != Kind::Editor ? step : nullptr;
+}
+
+// Where a step by unit from position goes; the position itself where there is nowhere to go.
+int target(PiecedDocument &document, int position, Unit unit, bool forward)
+{
+    const Line line = document.lineAt(position);
+    const int offset = line.offsetOf(position);
+    // From a line's end or start every unit but the line's own crosses the line break.
+    if (unit != Unit::LineEdge && (forward ? offset == line.length() : offset == 0)) {
+        if (unit == Unit::RestOfLine)
+            return position;
+        if (forward)
+            return line.endsDocument() ? position : line.end() + 1;
+        return line.start() == 0 ? position : line.start() - 1;
     }
-    return nullptr;
+    switch (unit) {
+    case Unit::Character:
+        return line.positionOf(forward ? offset + 1 : offset - 1);
+    case Unit::LineEdge:
+        return forward ? line.end() : line.start();
+    case Unit::RestOfLine:
+        return line.end();
+    case Unit::Word:
+        break;
+    }
+    QTextDocument plain;
+    QTextCursor whole(&plain);
+    whole.insertText(line.text());
+    whole.setPosition(offset);
+    whole.movePosition(forward ? QTextCursor::NextWord : QTextCursor::PreviousWord);
+    return line.positionOf(whole.position());
+}
+
+QTextCursor selection(PiecedDocument &document, int anchor, int position)
+{
+    QTextCursor cursor(&document);
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    return cursor;
 }
 
 } // namespace
 
-WholeLines::WholeLines(QPlainTextEdit *editor)
-    : m_editor(editor)
+std::optional<Step> forKey(PiecedDocument &document, const QTextCursor &cursor, const QKeyEvent &key)
 {
-}
-
-bool WholeLines::keyPress(QKeyEvent *event)
-{
-    const Step *step = stepFor(event);
-    QTextCursor cursor = m_editor->textCursor();
-    if (!step || (step->deletes && m_editor->isReadOnly()))
-        return false;
-    // With a selection, the editor's own step (collapse it, delete it) is the same on pieces.
-    const bool extends = step->selects && !step->deletes;
-    if (cursor.hasSelection() && !extends)
-        return false;
-    const QTextDocument *document = m_editor->document();
+    const KeyStep *step = stepFor(key);
+    if (!step)
+        return std::nullopt;
+    const int anchor = cursor.anchor();
     const int position = cursor.position();
-    const bool forward
-        = step->operation == QTextCursor::NextCharacter || step->operation == QTextCursor::NextWord;
+    const bool selected = cursor.hasSelection();
 
-    int target = -1;
-    if (step->operation == QTextCursor::NextCharacter || step->operation == QTextCursor::PreviousCharacter) {
-        // A character of code page text is one unit: a step crosses a soft break and one character.
-        const int softBreak = forward ? position : position - 1;
-        if (softBreak < 0 || !Pieces::isSoftBreakAt(document, softBreak))
-            return false;
-        target = forward ? position + 2 : position - 2;
-    } else {
-        const Line line(document, position);
-        const int offset = line.offsetOf(position);
-        // Across a real line break, the editor's own step.
-        if (!line.inPieces() || (forward ? offset == line.length() : offset == 0))
-            return false;
-        QTextDocument plain;
-        QTextCursor whole = line.plainCursor(plain, offset);
-        whole.movePosition(step->operation);
-        target = line.positionOf(whole.position());
+    switch (step->kind) {
+    case Kind::Move:
+        // A character's step collapses a selection to its end on that side, as the editor's does.
+        if (selected && step->unit == Unit::Character) {
+            const int end = step->forward ? std::max(anchor, position) : std::min(anchor, position);
+            return Step {selection(document, end, end)};
+        }
+        {
+            const int to = target(document, position, step->unit, step->forward);
+            return Step {selection(document, to, to)};
+        }
+    case Kind::Select:
+        return Step {selection(document, anchor, target(document, position, step->unit, step->forward))};
+    case Kind::Delete:
+    case Kind::Editor:
+        break;
     }
-
-    cursor.setPosition(target, step->selects ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
-    if (step->deletes)
-        cursor.removeSelectedText();
-    m_editor->setTextCursor(cursor);
-    return true;
+    if (selected && step->unit != Unit::RestOfLine)
+        return Step {cursor, true};
+    // Ctrl+K deletes from the anchor of a selection, as the editor's does.
+    return Step {selection(document, anchor, target(document, position, step->unit, step->forward)), true};
 }
 
-bool WholeLines::doubleClicked(QPoint position)
+QTextCursor word(PiecedDocument &document, int position)
 {
-    m_sinceDoubleClick.start();
-    m_doubleClickAt = position;
-    const int at = m_editor->cursorForPosition(position).position();
-    const Line line(m_editor->document(), at);
-    if (!line.inPieces())
-        return false;
+    const Line line = document.lineAt(position);
     QTextDocument plain;
-    QTextCursor word = line.plainCursor(plain, line.offsetOf(at));
-    word.select(QTextCursor::WordUnderCursor);
-    QTextCursor cursor = m_editor->textCursor();
-    cursor.setPosition(line.positionOf(word.anchor()));
-    cursor.setPosition(line.positionOf(word.position()), QTextCursor::KeepAnchor);
-    m_editor->setTextCursor(cursor);
-    return true;
+    QTextCursor whole(&plain);
+    whole.insertText(line.text());
+    whole.setPosition(line.offsetOf(position));
+    whole.select(QTextCursor::WordUnderCursor);
+    return selection(document, line.positionOf(whole.anchor()), line.positionOf(whole.position()));
 }
 
-bool WholeLines::pressed(QPoint position)
+QTextCursor line(PiecedDocument &document, int position)
 {
-    const bool tripleClick = m_sinceDoubleClick.isValid()
-        && m_sinceDoubleClick.elapsed() < QApplication::doubleClickInterval()
-        && (position - m_doubleClickAt).manhattanLength() < QApplication::startDragDistance();
-    m_sinceDoubleClick.invalidate();
-    if (!tripleClick)
-        return false;
-    // The editor selected the piece and what follows it; the line is all of its pieces.
-    const Line line(m_editor->document(), m_editor->cursorForPosition(position).position());
-    if (!line.inPieces())
-        return false;
-    QTextCursor cursor = m_editor->textCursor();
-    cursor.setPosition(line.start());
-    cursor.setPosition(line.endsDocument() ? line.end() : line.end() + 1, QTextCursor::KeepAnchor);
-    m_editor->setTextCursor(cursor);
-    return true;
+    const Line line = document.lineAt(position);
+    return selection(document, line.start(), line.endsDocument() ? line.end() : line.end() + 1);
 }
+
+QTextCursor extendByLines(PiecedDocument &document, const QTextCursor &clicked, int position)
+{
+    if (position >= clicked.selectionStart() && position <= clicked.selectionEnd())
+        return clicked;
+    const Line line = document.lineAt(position);
+    if (position < clicked.selectionStart())
+        return selection(document, clicked.selectionEnd(), line.start());
+    return selection(document, clicked.selectionStart(), line.endsDocument() ? line.end() : line.end() + 1);
+}
+
+} // namespace WholeLines
