@@ -24,6 +24,17 @@ QString codesFontFamily()
     return family;
 }
 
+// Whether the editor takes a key's text for typing: text that is not a control code, from a key
+// that is no command, without Ctrl alone (AltGr, which is Ctrl+Alt, types).
+bool typesText(const QKeyEvent &event)
+{
+    const QString typed = event.text();
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    return !typed.isEmpty() && typed.front().category() != QChar::Other_Control
+        && !WholeLines::isCommand(event) && modifiers != Qt::ControlModifier
+        && modifiers != (Qt::ControlModifier | Qt::ShiftModifier);
+}
+
 } // namespace
 
 TextField::TextField(QWidget *parent)
@@ -111,7 +122,7 @@ void TextField::keyPressEvent(QKeyEvent *event)
     QString shown;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         shown = QStringLiteral("\n");
-    else if (!typed.isEmpty() && typed.front().category() != QChar::Other_Control)
+    else if (typesText(*event))
         shown = FieldText::Normalize(typed);
     const QTextCursor cursor = textCursor();
     // The editor's own typing, which undo takes back with the typing before it, where the text the
@@ -130,31 +141,38 @@ void TextField::keyPressEvent(QKeyEvent *event)
 
 void TextField::selectInView(const QTextCursor &cursor)
 {
+    // The view keeps the line at its top. The scroll bar counts lines, and the count of the pieces
+    // the selection makes the editor lay out may differ from their guessed count.
     QScrollBar *bar = verticalScrollBar();
-    const int shown = bar->value();
+    const QTextBlock top = firstVisibleBlock();
+    const int lineInTop = bar->value() - top.firstLineNumber();
     setTextCursor(cursor);
-    bar->setValue(shown);
+    bar->setValue(top.firstLineNumber() + lineInTop);
     offerSelection();
 }
 
 void TextField::mousePressEvent(QMouseEvent *event)
 {
-    const QPoint at = event->position().toPoint();
-    const bool tripleClick = event->button() == Qt::LeftButton && m_sinceDoubleClick.isValid()
-        && m_sinceDoubleClick.elapsed() < QApplication::doubleClickInterval()
-        && (at - m_doubleClickAt).manhattanLength() < QApplication::startDragDistance();
-    m_sinceDoubleClick.invalidate();
-    // A triple click selects the line of the caret, which the double click left at a word's end.
+    const bool afterDoubleClick = event->button() == Qt::LeftButton && m_afterDoubleClick.isActive();
+    m_afterDoubleClick.stop();
     const int caret = textCursor().position();
     QPlainTextEdit::mousePressEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
+    // The editor took the press for a triple click if it selected the block of the caret, which the
+    // double click left at a word's end: the line is all of its pieces.
+    const QTextBlock block = m_document->findBlock(caret);
+    const QTextCursor selected = textCursor();
+    const bool tripleClick = afterDoubleClick && selected.hasSelection()
+        && selected.selectionStart() == block.position()
+        && selected.selectionEnd()
+            == std::min(block.position() + block.length(), m_document->characterCount() - 1);
     if (tripleClick) {
         m_clickedLines = WholeLines::line(*m_document, caret);
         selectInView(m_clickedLines);
     } else if (event->modifiers() == Qt::ShiftModifier && m_clickedLines.hasSelection()) {
-        selectInView(
-            WholeLines::extendByLines(*m_document, m_clickedLines, cursorForPosition(at).position()));
+        selectInView(WholeLines::extendByLines(*m_document, m_clickedLines,
+                                               cursorForPosition(event->position().toPoint()).position()));
     } else if (event->modifiers() != Qt::ShiftModifier) {
         m_clickedLines = QTextCursor();
     }
@@ -175,11 +193,18 @@ void TextField::mouseDoubleClickEvent(QMouseEvent *event)
     QPlainTextEdit::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
-    m_sinceDoubleClick.start();
-    m_doubleClickAt = event->position().toPoint();
-    // Where the editor selected a word, the word of the whole line.
-    if (textCursor().hasSelection())
+    // A triple click is timed as the editor times it.
+    m_afterDoubleClick.start(QApplication::doubleClickInterval(), this);
+    // The word of the whole line, in any line that is not empty; the editor found it in a piece.
+    if (m_document->lineAt(at).length() > 0)
         selectInView(WholeLines::word(*m_document, at));
+}
+
+void TextField::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_afterDoubleClick.timerId())
+        m_afterDoubleClick.stop();
+    QPlainTextEdit::timerEvent(event);
 }
 
 void TextField::dropEvent(QDropEvent *event)

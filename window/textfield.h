@@ -2,9 +2,8 @@
 
 #include "fieldtext.h"
 
-#include <QElapsedTimer>
+#include <QBasicTimer>
 #include <QPlainTextEdit>
-#include <QPoint>
 #include <QTextCursor>
 
 class PiecedDocument;
@@ -39,6 +38,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
@@ -64,9 +64,8 @@ private:
 
     PiecedDocument *m_document;
     FieldText::CopyForm m_copyForm = FieldText::CopyForm::Plain;
-    // A triple click follows a double click at the same place within the double-click interval.
-    QElapsedTimer m_sinceDoubleClick;
-    QPoint m_doubleClickAt;
+    // A triple click follows a double click within the double-click interval.
+    QBasicTimer m_afterDoubleClick;
     // The lines a triple click selected, which a Shift+click or a drag extends by whole lines.
     QTextCursor m_clickedLines;
 };

@@ -78,7 +78,7 @@ constexpr KeyStep Edits[] = {
     {QKeySequence::DeleteEndOfLine, Kind::Delete, Unit::RestOfLine, true},
 };
 
-const KeyStep *stepFor(const QKeyEvent &event)
+const KeyStep *commandFor(const QKeyEvent &event)
 {
     const auto first = [&event](const auto &steps) -> const KeyStep * {
         for (const KeyStep &step : steps) {
@@ -93,6 +93,12 @@ const KeyStep *stepFor(const QKeyEvent &event)
         step = &Backspace;
     if (!step)
         step = first(Edits);
+    return step;
+}
+
+const KeyStep *stepFor(const QKeyEvent &event)
+{
+    const KeyStep *step = commandFor(event);
     return step && step->kind != Kind::Editor ? step : nullptr;
 }
 
@@ -136,6 +142,11 @@ QTextCursor selection(PiecedDocument &document, int anchor, int position)
 }
 
 } // namespace
+
+bool isCommand(const QKeyEvent &key)
+{
+    return commandFor(key) != nullptr;
+}
 
 std::optional<Step> forKey(PiecedDocument &document, const QTextCursor &cursor, const QKeyEvent &key)
 {

@@ -27,6 +27,10 @@ struct Step
 // nothing for any other key, which is the editor's own.
 std::optional<Step> forKey(PiecedDocument &document, const QTextCursor &cursor, const QKeyEvent &key);
 
+// Whether the editor takes key for a command (a move, a deletion, the clipboard, undo) before it
+// takes its text for typing.
+bool isCommand(const QKeyEvent &key);
+
 // The word at position, as a double click selects it.
 QTextCursor word(PiecedDocument &document, int position);
 // The line at position and its line break, as a triple click selects it.
