@@ -184,13 +184,16 @@ void BM_ActionOnPastedLine(benchmark::State &state)
 {
     Window window;
     TextField *field = window.text3;
-    const auto pasteInto = [field](qsizetype length) {
-        field->setText(QString());
-        QApplication::clipboard()->setText(receivedLine(length));
-        field->paste();
+    const auto placeCaret = [field] {
         QTextCursor cursor = field->textCursor();
         cursor.setPosition(field->document()->characterCount() / 2 + 100);
         field->setTextCursor(cursor);
+    };
+    const auto pasteInto = [field, &placeCaret](qsizetype length) {
+        field->setText(QString());
+        QApplication::clipboard()->setText(receivedLine(length));
+        field->paste();
+        placeCaret();
         settle(field);
     };
     pasteInto(state.range(1));
@@ -202,6 +205,8 @@ void BM_ActionOnPastedLine(benchmark::State &state)
             settle(field);
             state.PauseTiming();
             QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+            // Undo leaves the caret after what it brought back.
+            placeCaret();
             break;
         case SelectAllAndCopy:
             QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
@@ -252,6 +257,35 @@ void BM_ActionOnPastedLine(benchmark::State &state)
         state.SkipWithError("the field does not hold the line");
 }
 
+// A double click in the middle of a pasted line of range(1) characters, in the encoded field
+// (range(0) 1) or in a bare Qt editor of the same size (0): the slowest step the random sequences
+// of the suite meet is a double click in a long line.
+void BM_DoubleClickInLine(benchmark::State &state)
+{
+    Window window;
+    QPlainTextEdit bare;
+    bare.resize(window.text3->size());
+    bare.show();
+    QPlainTextEdit *editor = state.range(0) ? static_cast<QPlainTextEdit *>(window.text3) : &bare;
+    QApplication::clipboard()->setText(receivedLine(state.range(1)));
+    editor->paste();
+    QTextCursor middle = editor->textCursor();
+    middle.setPosition(editor->document()->characterCount() / 2);
+    editor->setTextCursor(middle);
+    settle(editor);
+    const QPoint at = editor->cursorRect().center();
+    for (auto _ : state) {
+        QTest::mouseDClick(editor->viewport(), Qt::LeftButton, {}, at);
+        settle(editor);
+        state.PauseTiming();
+        editor->setTextCursor(middle);
+        settle(editor);
+        state.ResumeTiming();
+    }
+    if (editor->textCursor().hasSelection() || editor->toPlainText().size() < state.range(1))
+        state.SkipWithError("the line is not there");
+}
+
 // A bare Qt editor pasting the same longest line.
 void BM_BareEditorPaste(benchmark::State &state)
 {
@@ -288,6 +322,10 @@ BENCHMARK(BM_ActionOnPastedLine)
     ->ArgNames({"action", "length"})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UndoPaste)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DoubleClickInLine)
+    ->ArgsProduct({{0, 1}, {2000, Module1::MaxTextLength}})
+    ->ArgNames({"field", "length"})
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char *argv[])
 {
