@@ -232,6 +232,8 @@ void PiecedDocument::remove(QTextCursor &cursor)
 {
     const int from = cursor.selectionStart();
     const int to = cursor.selectionEnd();
+    if (from == to)
+        return;
     const QTextBlock block = findBlock(from);
     const bool inOnePiece = to < block.position() + block.length();
     if (to - from == 1 && inOnePiece && !(block.length() == 2 && inPieces(block))) {

@@ -102,6 +102,16 @@ const KeyStep *stepFor(const QKeyEvent &event)
     return step && step->kind != Kind::Editor ? step : nullptr;
 }
 
+// A cursor at offset on a plain document that holds the line as one paragraph, where the editor
+// works out words as it would in a plain editor.
+QTextCursor plainCursor(QTextDocument &plain, const Line &line, int offset)
+{
+    QTextCursor cursor(&plain);
+    cursor.insertText(line.text());
+    cursor.setPosition(offset);
+    return cursor;
+}
+
 // Where a step by unit from position goes; the position itself where there is nowhere to go.
 int target(PiecedDocument &document, int position, Unit unit, bool forward)
 {
@@ -126,9 +136,7 @@ int target(PiecedDocument &document, int position, Unit unit, bool forward)
         break;
     }
     QTextDocument plain;
-    QTextCursor whole(&plain);
-    whole.insertText(line.text());
-    whole.setPosition(offset);
+    QTextCursor whole = plainCursor(plain, line, offset);
     whole.movePosition(forward ? QTextCursor::NextWord : QTextCursor::PreviousWord);
     return line.positionOf(whole.position());
 }
@@ -158,16 +166,14 @@ std::optional<Step> forKey(PiecedDocument &document, const QTextCursor &cursor, 
     const bool selected = cursor.hasSelection();
 
     switch (step->kind) {
-    case Kind::Move:
+    case Kind::Move: {
         // A character's step collapses a selection to its end on that side, as the editor's does.
-        if (selected && step->unit == Unit::Character) {
-            const int end = step->forward ? std::max(anchor, position) : std::min(anchor, position);
-            return Step {selection(document, end, end)};
-        }
-        {
-            const int to = target(document, position, step->unit, step->forward);
-            return Step {selection(document, to, to)};
-        }
+        const int to = !selected || step->unit != Unit::Character
+            ? target(document, position, step->unit, step->forward)
+            : step->forward ? std::max(anchor, position)
+                            : std::min(anchor, position);
+        return Step {selection(document, to, to)};
+    }
     case Kind::Select:
         return Step {selection(document, anchor, target(document, position, step->unit, step->forward))};
     case Kind::Delete:
@@ -184,9 +190,7 @@ QTextCursor word(PiecedDocument &document, int position)
 {
     const Line line = document.lineAt(position);
     QTextDocument plain;
-    QTextCursor whole(&plain);
-    whole.insertText(line.text());
-    whole.setPosition(line.offsetOf(position));
+    QTextCursor whole = plainCursor(plain, line, line.offsetOf(position));
     whole.select(QTextCursor::WordUnderCursor);
     return selection(document, line.positionOf(whole.anchor()), line.positionOf(whole.position()));
 }
