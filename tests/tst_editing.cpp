@@ -199,56 +199,17 @@ const QList<QKeySequence> &keys()
 {
     static const QList<QKeySequence> keys = [] {
         QList<QKeySequence> keys;
-        for (const char *name : {"Backspace",
-                                 "Backspace",
-                                 "Del",
-                                 "Del",
-                                 "Ctrl+Backspace",
-                                 "Ctrl+Del",
-                                 "Shift+Backspace",
-                                 "Return",
-                                 "Return",
-                                 "Left",
-                                 "Right",
-                                 "Left",
-                                 "Right",
-                                 "Shift+Left",
-                                 "Shift+Right",
-                                 "Ctrl+Left",
-                                 "Ctrl+Right",
-                                 "Ctrl+Shift+Left",
-                                 "Ctrl+Shift+Right",
-                                 "Up",
-                                 "Down",
-                                 "Shift+Up",
-                                 "Shift+Down",
-                                 "Home",
-                                 "End",
-                                 "Shift+Home",
-                                 "Shift+End",
-                                 "Ctrl+Home",
-                                 "Ctrl+End",
-                                 "Ctrl+Shift+Home",
-                                 "Ctrl+Shift+End",
-                                 "PgUp",
-                                 "PgDown",
-                                 "Shift+PgDown",
-                                 "Ctrl+A",
-                                 "Ctrl+C",
-                                 "Ctrl+X",
-                                 "Ctrl+V",
-                                 "Ctrl+V",
-                                 "Ctrl+Z",
-                                 "Ctrl+Z",
-                                 "Ctrl+Y",
-                                 "Ctrl+Shift+Z",
-                                 "Ctrl+K",
-                                 "Ctrl+Tab",
-                                 "Shift+Return",
-                                 "Shift+Del",
-                                 "Shift+Ins",
-                                 "Ctrl+Ins"})
-            keys += QKeySequence::fromString(QLatin1String(name), QKeySequence::PortableText);
+        const QString names = QStringLiteral(
+            "Backspace, Backspace, Del, Del, Ctrl+Backspace, Ctrl+Del, Shift+Backspace, Return, Return, "
+            "Left, "
+            "Right, Left, Right, Shift+Left, Shift+Right, Ctrl+Left, Ctrl+Right, Ctrl+Shift+Left, "
+            "Ctrl+Shift+Right, Up, Down, Shift+Up, Shift+Down, Home, End, Shift+Home, Shift+End, Ctrl+Home, "
+            "Ctrl+End, Ctrl+Shift+Home, Ctrl+Shift+End, PgUp, PgDown, Shift+PgDown, Ctrl+A, Ctrl+C, Ctrl+X, "
+            "Ctrl+V, Ctrl+V, Ctrl+Z, Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, Ctrl+K, Ctrl+Tab, Shift+Return, "
+            "Shift+Del, "
+            "Shift+Ins, Ctrl+Ins");
+        for (const QString &name : names.split(QStringLiteral(", ")))
+            keys += QKeySequence::fromString(name, QKeySequence::PortableText);
         return keys;
     }();
     return keys;
