@@ -860,8 +860,8 @@ void TestEditing::initTestCase()
     // Short, so that waiting it out after a double click keeps the sequences quick.
     QApplication::setDoubleClickInterval(2);
     g_previousHandler = qInstallMessageHandler(collectWarnings);
-    g_stepBoundMs = qEnvironmentVariableIntValue("ZENTOLAR_STEP_BOUND_MS") > 0
-        ? qEnvironmentVariableIntValue("ZENTOLAR_STEP_BOUND_MS")
+    g_stepBoundMs = qEnvironmentVariableIntValue("ZENTOLAR_EDITING_BOUND_MS") > 0
+        ? qEnvironmentVariableIntValue("ZENTOLAR_EDITING_BOUND_MS")
         : 500;
 }
 
