@@ -644,12 +644,8 @@ private:
         case Step::Drag: {
             // A press inside the selection would drag the text: it is moved by the test of roads.
             QTextCursor cursor = field->textCursor();
-            const int from = pieced(field).shownOffset(cursor.selectionStart());
-            const int to = pieced(field).shownOffset(cursor.selectionEnd());
-            if (step.at >= from && step.at <= to) {
-                cursor.clearSelection();
-                field->setTextCursor(cursor);
-            }
+            cursor.clearSelection();
+            field->setTextCursor(cursor);
             const QPoint a = fieldPoint(i, step.at);
             const QPoint b = fieldPoint(i, step.to);
             timed([&] {
