@@ -35,7 +35,6 @@ public:
     public:
         explicit Line(const QTextBlock &block);
 
-        bool inPieces() const { return m_first != m_last; }
         int start() const { return m_first.position(); }
         int end() const { return m_last.position() + m_last.length() - 1; }
         bool endsDocument() const { return !m_last.next().isValid(); }
