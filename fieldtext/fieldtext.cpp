@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace FieldText {
 
@@ -12,8 +13,10 @@ namespace {
 constexpr char16_t Tab = 0x09;
 constexpr char16_t Lf = 0x0A;
 constexpr char16_t Cr = 0x0D;
+constexpr char16_t Space = 0x20;
 constexpr char16_t Del = 0x7F;
 constexpr char16_t Pictures = 0x2400; // control picture for code 0
+constexpr char16_t SpaceSymbol = 0x2420;
 constexpr char16_t DelPicture = 0x2421;
 constexpr char16_t NoBreakSpace = 0xA0;
 constexpr char16_t SoftHyphen = 0xAD;
@@ -50,6 +53,10 @@ constexpr std::array<char16_t, UndefinedCount + 2> Hidden = [] {
 }();
 constexpr char16_t HiddenBoxes = 0x2440;
 constexpr char16_t NoBreakSpaceSymbol = 0x237D;
+// An encoded copy is framed, so a paste can tell it from white space that mail or chat put
+// around or into it.
+constexpr char16_t OpeningMark = 0x27E6;
+constexpr char16_t ClosingMark = 0x27E7;
 
 enum class Shown {
     InEditor,
@@ -64,8 +71,9 @@ constexpr bool isLineBreak(char16_t c)
 
 // The shown character for each code, in the editor or on the clipboard; CR LF is paired up
 // separately. All show control codes as their pictures; the editor shows the undefined codes and
-// the two that hide as boxes, the clipboard the undefined codes as the spare pictures, and an
-// encoded text's no-break spaces as a symbol that no editor turns into a blank.
+// the two that hide as boxes, the clipboard the undefined codes as the spare pictures. An encoded
+// copy shows every code that mail or chat treats as white space as a visible symbol: blanks, tabs
+// and line breaks as their pictures, no-break spaces as the symbol for them.
 constexpr std::array<char16_t, 256> shownTable(Shown where)
 {
     std::array<char16_t, 256> table {};
@@ -81,8 +89,11 @@ constexpr std::array<char16_t, 256> shownTable(Shown where)
         for (std::size_t i = 0; i < Undefined.size(); ++i)
             table[Undefined[i]] = char16_t(UndefinedPictures + i);
     }
-    if (where == Shown::EncodedCopy)
+    if (where == Shown::EncodedCopy) {
+        table[Tab] = char16_t(Pictures + Tab);
+        table[Space] = SpaceSymbol;
         table[NoBreakSpace] = NoBreakSpaceSymbol;
+    }
     return table;
 }
 
@@ -90,7 +101,12 @@ constexpr std::array<char16_t, 256> Displayed = shownTable(Shown::InEditor);
 constexpr std::array<char16_t, 256> CopiedPlain = shownTable(Shown::PlainCopy);
 constexpr std::array<char16_t, 256> CopiedEncoded = shownTable(Shown::EncodedCopy);
 
-QString shownForm(const QString &text, const std::array<char16_t, 256> &table)
+enum class Breaks {
+    Shown, // CR LF is one line break
+    AsCodes, // CR and LF are each their picture
+};
+
+QString shownForm(const QString &text, const std::array<char16_t, 256> &table, Breaks breaks)
 {
     const Module1::CodePage::FromUnicodeTable &codes = Module1::CodePage::FromUnicode();
     QString shown(text.size(), Qt::Uninitialized);
@@ -99,7 +115,7 @@ QString shownForm(const QString &text, const std::array<char16_t, 256> &table)
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const std::uint8_t code = codes[in[i].unicode()];
-        if (code == Cr && i + 1 < n && in[i + 1] == QChar(Lf)) {
+        if (breaks == Breaks::Shown && code == Cr && i + 1 < n && in[i + 1] == QChar(Lf)) {
             *out++ = QChar(Lf);
             ++i;
         } else {
@@ -132,7 +148,7 @@ QString textOf(QStringView shown, LineBreaks breaks)
             *out++ = QChar(Lf);
         } else if (c >= HiddenBoxes && c < HiddenBoxes + Hidden.size()) {
             *out++ = QChar(Hidden[c - HiddenBoxes]);
-        } else if (c >= Pictures && c < Pictures + 0x20) {
+        } else if (c >= Pictures && c <= SpaceSymbol) {
             *out++ = QChar(char16_t(c - Pictures));
         } else if (c == DelPicture) {
             *out++ = QChar(Del);
@@ -156,16 +172,41 @@ QString composed(QStringView text)
     return text.toString().normalized(QString::NormalizationForm_C);
 }
 
+// What mail and chat may add to a text: blanks, tabs and line breaks of any kind, and the
+// invisible characters some put where they split a line (the soft hyphen is a code of ours).
+bool isAdded(QChar c)
+{
+    return c.isSpace() || (c.category() == QChar::Other_Format && c != QChar(SoftHyphen));
+}
+
+// The codes' symbols in a pasted encoded copy, without what was added along the way, or nothing
+// when the text is not framed as one. Two copies pasted one after another are read as one text.
+std::optional<QString> framedSymbols(QStringView pasted)
+{
+    const QStringView framed = pasted.trimmed();
+    if (framed.size() < 2 || framed.front() != QChar(OpeningMark) || framed.back() != QChar(ClosingMark))
+        return std::nullopt;
+    QString symbols;
+    symbols.reserve(framed.size());
+    for (QChar c : framed) {
+        if (!isAdded(c) && c != QChar(OpeningMark) && c != QChar(ClosingMark))
+            symbols += c;
+    }
+    return symbols;
+}
+
 } // namespace
 
 QString ToDisplay(const QString &text)
 {
-    return shownForm(text, Displayed);
+    return shownForm(text, Displayed, Breaks::Shown);
 }
 
 QString ToClipboard(const QString &text, CopyForm form)
 {
-    return shownForm(text, form == CopyForm::Encoded ? CopiedEncoded : CopiedPlain);
+    if (form == CopyForm::Plain)
+        return shownForm(text, CopiedPlain, Breaks::Shown);
+    return QChar(OpeningMark) + shownForm(text, CopiedEncoded, Breaks::AsCodes) + QChar(ClosingMark);
 }
 
 QString FromDisplay(QStringView shown)
@@ -176,6 +217,8 @@ QString FromDisplay(QStringView shown)
 QString FromPasted(QStringView pasted)
 {
     const QString text = composed(pasted);
+    if (const std::optional<QString> symbols = framedSymbols(text))
+        return textOf(*symbols, LineBreaks::Any);
     const bool windows = text.contains(QStringLiteral("\r\n"));
     return textOf(text, windows ? LineBreaks::CrLfOnly : LineBreaks::Any);
 }

@@ -13,16 +13,21 @@
 //   127                                      -> U+2421
 //   129, 141, 143, 144, 157, 160, 173        -> U+2440..U+2446
 //
-// On the clipboard, where other programs read it, line breaks and tabs are themselves, control
-// codes are the Unicode control pictures (U+2400..U+241F, U+2421 for DEL, U+2422..U+2426 for the
-// five undefined codes); no raw NUL ever reaches it. A plain text carries 160 and 173 as
-// themselves. An encoded text is sent by mail or chat and must come back exactly: rich-text
-// editors (web mail compose boxes among them) turn a no-break space into a blank, so it carries
-// 160 as U+237D, the symbol for a no-break space.
+// On the clipboard, control codes are the Unicode control pictures (U+2400..U+241F, U+2421 for
+// DEL, U+2422..U+2426 for the five undefined codes); no raw NUL ever reaches it.
+// - A plain text is for the programs it is pasted into: line breaks, tabs, blanks, 160 and 173
+//   are themselves.
+// - An encoded text is sent by mail or chat and must come back exactly. Those roads reflow lines,
+//   collapse runs of blanks, turn tabs into blanks and no-break spaces into blanks, and add blank
+//   lines around a text. So an encoded copy holds no white space at all: each code is one visible
+//   character, a blank U+2420, a tab U+2409 and a CR and an LF U+240D and U+240A (their pictures),
+//   160 U+237D (the symbol for a no-break space). The whole copy is framed by U+27E6 and U+27E7,
+//   "⟦" and "⟧", so a paste is known for one even when it is short and holds none of them, and
+//   whatever white space a road put around or into it is dropped.
 namespace FieldText {
 
 // What a field puts on the clipboard: the text as it is for the programs it is pasted into, or a
-// form that comes back exactly through the editors an encoded text is sent by.
+// form that comes back exactly through the mail and chat an encoded text is sent by.
 enum class CopyForm {
     Plain,
     Encoded,
@@ -34,17 +39,24 @@ QString ToDisplay(const QString &text);
 // The clipboard form of text.
 QString ToClipboard(const QString &text, CopyForm form);
 
-// The text for a string in the editor or either clipboard form, or typed: each box and each
-// picture gives back its code (U+237D gives 160), any line break (LF, CR LF, lone CR, U+2028,
-// U+2029) gives CR LF, a raw control code stays itself and a character outside the code page gives
-// one '?', also where UTF-16 needs two units for it. Always a string of code page 1252 characters,
-// and FromDisplay(ToDisplay(text)) == FromDisplay(ToClipboard(text, form)) == text.
+// The text for a string in the editor or the plain clipboard form, or typed: each box and each
+// picture gives back its code (U+237D gives 160, U+2420 a blank), any line break (LF, CR LF, lone
+// CR, U+2028, U+2029) gives CR LF, a raw control code stays itself and a character outside the
+// code page gives one '?', also where UTF-16 needs two units for it. Always a string of code page
+// 1252 characters, and FromDisplay(ToDisplay(text)) == FromDisplay(ToClipboard(text, Plain)) ==
+// text.
 QString FromDisplay(QStringView shown);
 
 // The text for a string pasted or dropped from anywhere. It is composed first (Unicode NFC), so
-// "e" and a combining acute accent give "é". A string that holds a CR LF pair comes from a program
-// with Windows line breaks: there only CR LF pairs are line breaks, and a lone CR or LF stays a raw
-// code. Any other string is read as FromDisplay reads it.
+// "e" and a combining acute accent give "é".
+// - A string framed by "⟦" and "⟧" (white space around them aside) is an encoded copy: its white
+//   space and invisible format characters other than the soft hyphen were added on the way and
+//   are dropped, and the rest is read as FromDisplay reads it. Both fields read it so, as the
+//   marks are outside the code page: the encoded text may be encoded again under another key.
+// - Otherwise, a string that holds a CR LF pair comes from a program with Windows line breaks:
+//   there only CR LF pairs are line breaks, and a lone CR or LF stays a raw code. Any other string
+//   is read as FromDisplay reads it.
+// FromPasted(ToClipboard(text, form)) == text.
 QString FromPasted(QStringView pasted);
 
 // What a typed or committed string becomes in the editor: ToDisplay(FromDisplay(composed)).

@@ -59,6 +59,12 @@ constexpr const char *VerbNames[]
     = {"type",         "key",  "click",  "shift-click", "double-click", "triple-click", "drag",
        "middle-click", "drop", "commit", "clipboard",   "press",        "prompt"};
 
+// What field i of the window copies and reads back: the plain text, then the encoded one.
+FieldText::CopyForm formOf(int i)
+{
+    return i ? FieldText::CopyForm::Encoded : FieldText::CopyForm::Plain;
+}
+
 // Texts in rows: printable ASCII as it is, anything else as \uXXXX, a run as X{n} or [XY]{n}.
 QString escaped(const QString &text)
 {
@@ -567,8 +573,7 @@ private:
                 const QString selected = plain.textCursor().selectedText();
                 const QString expected = selected.isEmpty()
                     ? sentinel
-                    : FieldText::ToClipboard(FieldText::FromDisplay(selected),
-                                             i ? FieldText::CopyForm::Encoded : FieldText::CopyForm::Plain);
+                    : FieldText::ToClipboard(FieldText::FromDisplay(selected), formOf(i));
                 if (clipboard->text() != expected)
                     return QStringLiteral("copied \"%1\" for \"%2\"")
                         .arg(escaped(clipboard->text()), escaped(expected));
@@ -714,7 +719,7 @@ private:
             const QString expected
                 = FieldText::ToClipboard(FieldText::FromDisplay(pieced(field).shownText(
                                              selected.selectionStart(), selected.selectionEnd())),
-                                         i ? FieldText::CopyForm::Encoded : FieldText::CopyForm::Plain);
+                                         formOf(i));
             if (offered != expected)
                 return QStringLiteral("offered \"%1\" for \"%2\" to the X11 selection")
                     .arg(escaped(offered), escaped(expected));

@@ -670,10 +670,10 @@ void TestForm1::eachFieldCopiesItsOwnForm_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("copied");
 
-    QTest::newRow("the plain field copies a no-break space and a tab as they are")
-        << QStringLiteral("Text1") << QStringLiteral("a\u00a0\tb\u00ad␀");
-    QTest::newRow("the encoded field copies a no-break space as the symbol for one")
-        << QStringLiteral("Text3") << QStringLiteral("a⍽\tb\u00ad␀");
+    QTest::newRow("the plain field copies a no-break space, a tab and a blank as they are")
+        << QStringLiteral("Text1") << QStringLiteral("a\u00a0\tb c\u00ad␀");
+    QTest::newRow("the encoded field copies them as symbols, framed")
+        << QStringLiteral("Text3") << QStringLiteral("⟦a⍽␉b␠c\u00ad␀⟧");
 }
 
 void TestForm1::eachFieldCopiesItsOwnForm()
@@ -687,7 +687,7 @@ void TestForm1::eachFieldCopiesItsOwnForm()
     TextField *source = c.field(field);
     QVERIFY(source);
 
-    const QString text = QStringLiteral("a\u00a0\tb\u00ad\0");
+    const QString text = QStringLiteral("a\u00a0\tb c\u00ad\0");
     source->setText(text);
     source->selectAll();
     source->copy();

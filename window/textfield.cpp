@@ -260,15 +260,16 @@ bool TextField::canInsertFromMimeData(const QMimeData *source) const
 void TextField::insertFromMimeData(const QMimeData *source)
 {
     // Plain text only: pasted line breaks become line breaks (only CR LF where the text has
-    // Windows line breaks), a pasted control picture the code it stands for.
+    // Windows line breaks), a pasted control picture the code it stands for, an encoded copy the
+    // text without what mail or chat added to it.
     if (source->hasText())
         insertAtCursor(FieldText::NormalizePasted(source->text()));
 }
 
 QMimeData *TextField::createMimeDataFromSelection() const
 {
-    // Control codes as pictures, so no raw NUL reaches the clipboard; line breaks and tabs as
-    // themselves, so other programs get the lines and columns.
+    // Control codes as pictures, so no raw NUL reaches the clipboard; the plain field's line
+    // breaks and tabs as themselves, so other programs get the lines and columns.
     const QTextCursor cursor = textCursor();
     auto *data = new QMimeData;
     data->setText(FieldText::ToClipboard(
