@@ -1,16 +1,21 @@
 #!/bin/sh
 # Installs what building and testing Zentolar needs on Debian or Ubuntu; does nothing when all is there.
 # `tools/setup.sh windows` also installs the cross tools for Windows (MinGW-w64, Wine, NSIS) and
-# builds Qt for Windows once per machine (tools/windows-qt.sh).
+# builds Qt for Windows once per machine (tools/windows-qt.sh); `tools/setup.sh mail` also
+# installs Thunderbird and the Dovecot IMAP server for the mail test (ctest --preset mail).
 set -eu
 
 # qt6-translations-l10n has the Spanish texts compiled into the program; the second
 # line checks the Windows resources, the desktop files and the Debian package, and fuzzes; the
-# third sends an encoded text through a real browser on a private display, as a user would.
+# third sends an encoded text through real browsers on a private display, as a user would.
 packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev
     binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev
-    chromium xvfb xauth xdotool xclip"
+    chromium firefox-esr xvfb xauth xdotool xclip"
 windows=false
+if [ "${1:-}" = mail ]; then
+    # Debian starts the system's own Dovecot service; the test runs one of its own on a free port.
+    packages="$packages thunderbird dovecot-imapd python3"
+fi
 if [ "${1:-}" = windows ]; then
     windows=true
     # wine64 runs the programs; xvfb, xdotool and xclip (above) drive them as a user would;

@@ -156,3 +156,41 @@ all_codes() {
         i=$((i + 1))
     done
 }
+
+# Writes the encoded texts the roads of an encoded text are tried with into folder $1, as another
+# program hands them to "Codigo codificado": every code; a letter of Spanish prose with paragraphs,
+# tabs and runs of blanks; that prose run on to the longest text the cipher takes (32766
+# characters on one line); and a word that holds no blank, tab or line break. The caller sets
+# $here to its own folder under tests/.
+road_texts() {
+    { all_codes; printf '\nfin'; } > "$1/every code"
+    cp "$here/../support/prosa.txt" "$1/prose"
+    i=0
+    while [ "$i" -lt 12 ]; do
+        tr '\n' '\t' < "$1/prose"
+        i=$((i + 1))
+    done | iconv -f UTF-8 -t CP1252 | head -c 32766 | iconv -f CP1252 -t UTF-8 > "$1/longest"
+    printf 'Hola' > "$1/short"
+}
+
+# With the focus on "Encriptar =>" of Zentolar's window $1, takes in encoded text file $2 as a user
+# does who got it: pastes it into "Codigo codificado" and decodes it, and copies the plain text to
+# $2.plain. Then encodes that again and copies what the encoded field copies to $2.sent, the form
+# that is sent on. The focus ends on "Encriptar =>".
+zentolar_take() {
+    set_clipboard < "$2"
+    keys "$1" Tab Tab Tab ctrl+a ctrl+v shift+Tab space
+    COPIED="$2.plain" copy_with "$1" shift+Tab ctrl+a ctrl+c
+    keys "$1" shift+Tab space
+    COPIED="$2.sent" copy_with "$1" Tab Tab Tab ctrl+a ctrl+c
+    keys "$1" shift+Tab shift+Tab shift+Tab
+}
+
+# With the focus on "Encriptar =>" of Zentolar's window $1, empties "Codigo sin codificar", pastes
+# the clipboard into "Codigo codificado", decodes it and copies the plain text to file $2. The focus
+# ends on "Encriptar =>".
+zentolar_decode_pasted() {
+    keys "$1" Tab ctrl+a Delete Tab Tab ctrl+a ctrl+v shift+Tab space
+    COPIED="$2" copy_with "$1" shift+Tab ctrl+a ctrl+c
+    keys "$1" shift+Tab
+}
