@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what building and testing Zentolar needs on Debian or Ubuntu; does nothing when all is there.
 # `tools/setup.sh windows` also installs the cross tools for Windows (MinGW-w64, Wine, NSIS) and
-# builds Qt for Windows once per machine (tools/windows-qt.sh); `tools/setup.sh mail` also
-# installs Thunderbird and the Dovecot IMAP server for the mail test (ctest --preset mail).
+# builds Qt for Windows once per machine (tools/windows-qt.sh); `tools/setup.sh roads` also
+# installs Thunderbird, the Dovecot IMAP server, ngIRCd and irssi for the tests of an encoded text
+# sent by mail and chat (ctest --preset roads).
 set -eu
 
 # qt6-translations-l10n has the Spanish texts compiled into the program; the second
@@ -12,9 +13,8 @@ packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev lib
     binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev
     chromium firefox-esr xvfb xauth xdotool xclip"
 windows=false
-if [ "${1:-}" = mail ]; then
-    # Debian starts the system's own Dovecot service; the test runs one of its own on a free port.
-    packages="$packages thunderbird dovecot-imapd python3"
+if [ "${1:-}" = roads ]; then
+    packages="$packages thunderbird dovecot-imapd ngircd irssi tmux python3"
 fi
 if [ "${1:-}" = windows ]; then
     windows=true
@@ -37,6 +37,14 @@ if [ -n "$missing" ]; then
     { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
         --no-install-recommends $missing; } > "$log" 2>&1 || { cat "$log"; rm -f "$log"; exit 1; }
     rm -f "$log"
+    # Debian starts the IMAP and IRC servers it installs, listening on every address; the tests
+    # run servers of their own on 127.0.0.1, so those just installed are stopped and kept stopped.
+    services=""
+    case " $missing " in *" dovecot-imapd "*) services="$services dovecot.service" ;; esac
+    case " $missing " in *" ngircd "*) services="$services ngircd.service" ;; esac
+    if [ -n "$services" ] && [ -d /run/systemd/system ]; then
+        $sudo systemctl disable --now $services > /dev/null 2>&1 || true
+    fi
 fi
 
 if $windows; then
