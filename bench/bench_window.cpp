@@ -85,19 +85,25 @@ QString receivedLine(qsizetype length)
     return line;
 }
 
+// Pasting the clipboard's text into the empty encoded field, until it is laid out.
+void pasteIntoEmpty(benchmark::State &state, TextField *field)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        field->setText(QString());
+        settle(field);
+        state.ResumeTiming();
+        field->paste();
+        settle(field);
+    }
+}
+
 // Pasting the longest line into the empty encoded field.
 void BM_PasteLongestLine(benchmark::State &state)
 {
     Window window;
     QApplication::clipboard()->setText(receivedLine(state.range(0)));
-    for (auto _ : state) {
-        state.PauseTiming();
-        window.text3->setText(QString());
-        settle(window.text3);
-        state.ResumeTiming();
-        window.text3->paste();
-        settle(window.text3);
-    }
+    pasteIntoEmpty(state, window.text3);
     if (window.text3->text().size() != state.range(0))
         state.SkipWithError("wrong text");
 }
@@ -119,14 +125,7 @@ void BM_PasteMailedCopy(benchmark::State &state)
 {
     Window window;
     QApplication::clipboard()->setText(mailedCopy());
-    for (auto _ : state) {
-        state.PauseTiming();
-        window.text3->setText(QString());
-        settle(window.text3);
-        state.ResumeTiming();
-        window.text3->paste();
-        settle(window.text3);
-    }
+    pasteIntoEmpty(state, window.text3);
     if (window.text3->text() != Module1::EncryptText(benchText(), Key))
         state.SkipWithError("wrong text");
 }

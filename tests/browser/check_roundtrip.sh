@@ -16,17 +16,12 @@ work=$3
 browser_name=$4
 rm -rf "$work"
 mkdir -p "$work/home"
-trap 'kill $(jobs -p) 2> /dev/null || true; display_stop "$work"' EXIT
+# The program and the browser end with their display.
+trap 'display_stop "$work"' EXIT
 display_start "$work"
 road_texts "$work"
 
-QT_QPA_PLATFORM=xcb "$program" > "$work/zentolar.log" 2>&1 &
-prompt=$(wait_window Clave)
-[ -n "$prompt" ] || { echo "FAIL: no key prompt"; cat "$work/zentolar.log"; exit 1; }
-typed "$prompt" Clave
-keys "$prompt" Return
-zentolar=$(wait_window "$ZENTOLAR_NAME")
-[ -n "$zentolar" ] || { echo "FAIL: the window did not appear"; exit 1; }
+zentolar_start "$program" "$work"
 
 # Each browser with a profile of its own in the work folder, with nothing to show first.
 case $browser_name in
@@ -85,13 +80,7 @@ for text in "every code" prose longest short; do
         keys "$browser" ctrl+a Delete ctrl+v
         COPIED="$work/$case.received" copy_with "$browser" ctrl+a ctrl+c
 
-        zentolar_decode_pasted "$zentolar" "$work/$case.decoded"
-        if [ -s "$work/$case.decoded" ] && cmp -s "$work/$case.decoded" "$work/$text.plain"; then
-            echo "PASS: $case"
-        else
-            fail "$case: decoded text differs from the one encoded"
-            cmp "$work/$text.sent" "$work/$case.received" || true
-        fi
+        zentolar_check_pasted "$zentolar" "$work/$text" "$case"
     done
 done
 window_shown "$ZENTOLAR_NAME" || fail "the window closed"

@@ -18,7 +18,9 @@ rm -rf "$work"
 mkdir -p "$work"
 # The terminals' own server, named after the work folder so parallel runs stay apart.
 terminals="zentolar-irc-$$"
-trap 'tmux -L "$terminals" kill-server 2> /dev/null || true; kill $(jobs -p) 2> /dev/null || true
+server=""
+trap 'tmux -L "$terminals" kill-server 2> /dev/null || true
+    [ -z "$server" ] || kill "$server" 2> /dev/null || true
     display_stop "$work"' EXIT
 display_start "$work"
 road_texts "$work"
@@ -37,6 +39,7 @@ cat > "$work/ngircd.conf" << CONF
     Ident = no
 CONF
 "${NGIRCD:-/usr/sbin/ngircd}" -n -f "$work/ngircd.conf" > "$work/ngircd.log" 2>&1 &
+server=$!
 
 # Two users on a wide terminal each, with nothing but the messages shown and no flood delay of
 # irssi's own.
@@ -75,13 +78,7 @@ until tmux -L "$terminals" capture-pane -p -t ana | grep -q "luis.*has joined"; 
     sleep 0.1
 done
 
-QT_QPA_PLATFORM=xcb "$program" > "$work/zentolar.log" 2>&1 &
-prompt=$(wait_window Clave)
-[ -n "$prompt" ] || { echo "FAIL: no key prompt"; cat "$work/zentolar.log"; exit 1; }
-typed "$prompt" Clave
-keys "$prompt" Return
-zentolar=$(wait_window "$ZENTOLAR_NAME")
-[ -n "$zentolar" ] || { echo "FAIL: the window did not appear"; exit 1; }
+zentolar_start "$program" "$work"
 
 for text in "every code" prose short; do
     case="$text, through IRC"
@@ -106,12 +103,7 @@ shown = open(sys.argv[1], encoding="utf-8").read()
 print(shown[shown.find("\u27e6"):shown.rfind("\u27e7") + 1], end="")' "$work/$case.screen" \
         > "$work/$case.received"
     set_clipboard < "$work/$case.received"
-    zentolar_decode_pasted "$zentolar" "$work/$case.decoded"
-    if [ -s "$work/$case.decoded" ] && cmp -s "$work/$case.decoded" "$work/$text.plain"; then
-        echo "PASS: $case (in $(grep -c '' "$work/$case.received") lines)"
-    else
-        fail "$case: decoded text differs from the one encoded"
-    fi
+    zentolar_check_pasted "$zentolar" "$work/$text" "$case"
 done
 window_shown "$ZENTOLAR_NAME" || fail "the window closed"
 exit "$failed"

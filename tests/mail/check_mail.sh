@@ -26,36 +26,43 @@ case $("$dovecot" --version) in
 esac
 
 rm -rf "$work"
-mkdir -p "$work/Maildir/new" "$work/Maildir/cur" "$work/Maildir/tmp" "$work/mailhome" "$work/dovecot" \
-    "$work/home" "$work/profile"
-trap 'kill $(jobs -p) 2> /dev/null || true; [ ! -f "$work/dovecot/master.pid" ] ||
-    kill "$(cat "$work/dovecot/master.pid")" 2> /dev/null || true; display_stop "$work"' EXIT
-display_start "$work"
-road_texts "$work"
-
-# Dovecot runs as the user running the test; as root, its logins and mail take users of its own.
+mkdir -p "$work/home" "$work/profile"
+# Dovecot's state and mailbox. It runs as the user running the test; as root, its logins and mail
+# take users of their own, which must reach them: then they go in a folder of their own under
+# /tmp, as the work folder may be inside a private one.
 if [ "$(id -u)" -eq 0 ]; then
+    server=$(mktemp -d /tmp/zentolar-mail.XXXXXX)
+    chmod 755 "$server"
     internal=dovecot
     login=dovenull
     mail=dovecot
-    chown -R "$mail:$mail" "$work/Maildir" "$work/mailhome"
-    chmod 755 "$work"
 else
+    server="$work/server"
     internal=$(id -un)
     login=$internal
     mail=$internal
 fi
+sink=""
+trap '[ -z "$sink" ] || kill "$sink" 2> /dev/null || true
+    [ ! -f "$server/run/master.pid" ] || kill "$(cat "$server/run/master.pid")" 2> /dev/null || true
+    [ "$server" = "$work/server" ] || rm -rf "$server"
+    display_stop "$work"' EXIT
+mkdir -p "$server/Maildir/new" "$server/Maildir/cur" "$server/Maildir/tmp" "$server/home" "$server/run"
+chown -R "$mail:$(id -gn "$mail")" "$server/Maildir" "$server/home"
+display_start "$work"
+road_texts "$work"
+
 imap_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 cat > "$work/dovecot.conf" << CONF
-base_dir = $work/dovecot
-state_dir = $work/dovecot
+base_dir = $server/run
+state_dir = $server/run
 log_path = $work/dovecot.log
 protocols = imap
 listen = 127.0.0.1
 ssl = no
 disable_plaintext_auth = no
 auth_mechanisms = plain
-mail_location = maildir:$work/Maildir
+mail_location = maildir:$server/Maildir
 default_internal_user = $internal
 default_internal_group = $(id -gn "$internal")
 default_login_user = $login
@@ -79,17 +86,13 @@ passdb {
 }
 userdb {
   driver = static
-  args = uid=$(id -u "$mail") gid=$(id -g "$mail") home=$work/mailhome
+  args = uid=$(id -u "$mail") gid=$(id -g "$mail") home=$server/home
 }
 CONF
 "$dovecot" -c "$work/dovecot.conf" || { echo "FAIL: Dovecot did not start"; cat "$work/dovecot.log"; exit 1; }
-python3 "$here/smtp_sink.py" "$work/Maildir" "$work/smtp.port" > "$work/smtp.log" 2>&1 &
-i=0
-until [ -s "$work/smtp.port" ]; do
-    i=$((i + 1))
-    [ "$i" -lt 100 ] || { echo "FAIL: the SMTP sink did not start"; cat "$work/smtp.log"; exit 1; }
-    sleep 0.1
-done
+python3 "$here/smtp_sink.py" "$server/Maildir" "$work/smtp.port" > "$work/smtp.log" 2>&1 &
+sink=$!
+wait_file "$work/smtp.port" 10 || { echo "FAIL: the SMTP sink did not start"; cat "$work/smtp.log"; exit 1; }
 
 # A profile with one IMAP account and its SMTP server, and nothing to show first; Marionette on a
 # free port, written to the profile.
@@ -131,24 +134,14 @@ user_pref("mail.smtpserver.smtp1.try_ssl", 0);
 PREFS
 HOME="$work/home" thunderbird --profile "$work/profile" --no-remote --marionette -remote-allow-system-access \
     > "$work/thunderbird.log" 2>&1 &
-i=0
-until [ -s "$work/profile/MarionetteActivePort" ]; do
-    i=$((i + 1))
-    [ "$i" -lt 600 ] || { echo "FAIL: Thunderbird did not start"; tail "$work/thunderbird.log"; exit 1; }
-    sleep 0.1
-done
+wait_file "$work/profile/MarionetteActivePort" ||
+    { echo "FAIL: Thunderbird did not start"; tail "$work/thunderbird.log"; exit 1; }
 thunderbird() {
     python3 -B "$here/thunderbird.py" "$work/profile/MarionetteActivePort" "$@"
 }
 thunderbird login clave
 
-QT_QPA_PLATFORM=xcb "$program" > "$work/zentolar.log" 2>&1 &
-prompt=$(wait_window Clave)
-[ -n "$prompt" ] || { echo "FAIL: no key prompt"; cat "$work/zentolar.log"; exit 1; }
-typed "$prompt" Clave
-keys "$prompt" Return
-zentolar=$(wait_window "$ZENTOLAR_NAME")
-[ -n "$zentolar" ] || { echo "FAIL: the window did not appear"; exit 1; }
+zentolar_start "$program" "$work"
 
 for text in "every code" prose longest short; do
     # Focus is on "Encriptar =>".
@@ -163,12 +156,7 @@ for text in "every code" prose longest short; do
         fi
         clipboard > "$work/$case.received"
 
-        zentolar_decode_pasted "$zentolar" "$work/$case.decoded"
-        if [ -s "$work/$case.decoded" ] && cmp -s "$work/$case.decoded" "$work/$text.plain"; then
-            echo "PASS: $case"
-        else
-            fail "$case: decoded text differs from the one encoded"
-        fi
+        zentolar_check_pasted "$zentolar" "$work/$text" "$case"
     done
 done
 window_shown "$ZENTOLAR_NAME" || fail "the window closed"

@@ -51,6 +51,16 @@ wait_window() {
     done
 }
 
+# Waits until file $1 is there and not empty (up to $2 seconds, default 60).
+wait_file() {
+    i=0
+    until [ -s "$1" ]; do
+        i=$((i + 1))
+        [ "$i" -le $((${2:-60} * 10)) ] || return 1
+        sleep 0.1
+    done
+}
+
 # Whether a visible window titled exactly $1 exists now.
 window_shown() {
     [ -n "$(xdotool search --onlyvisible --name "^$1\$" 2> /dev/null)" ]
@@ -186,11 +196,30 @@ zentolar_take() {
     keys "$1" shift+Tab shift+Tab shift+Tab
 }
 
+# Starts Zentolar, program $1, on the display with its log in folder $2, gives it the key "Clave"
+# and sets $zentolar to its window, whose focus is on "Encriptar =>".
+zentolar_start() {
+    QT_QPA_PLATFORM=xcb "$1" > "$2/zentolar.log" 2>&1 &
+    prompt=$(wait_window Clave)
+    [ -n "$prompt" ] || { echo "FAIL: no key prompt"; cat "$2/zentolar.log"; exit 1; }
+    typed "$prompt" Clave
+    keys "$prompt" Return
+    zentolar=$(wait_window "$ZENTOLAR_NAME")
+    [ -n "$zentolar" ] || { echo "FAIL: the window did not appear"; exit 1; }
+}
+
 # With the focus on "Encriptar =>" of Zentolar's window $1, empties "Codigo sin codificar", pastes
-# the clipboard into "Codigo codificado", decodes it and copies the plain text to file $2. The focus
-# ends on "Encriptar =>".
-zentolar_decode_pasted() {
+# the clipboard into "Codigo codificado", decodes it and copies the plain text beside text file
+# $2, as "$3.decoded". Case $3 passes when that is exactly the plain text zentolar_take copied
+# for $2. The focus ends on "Encriptar =>".
+zentolar_check_pasted() {
+    decoded="$(dirname "$2")/$3.decoded"
     keys "$1" Tab ctrl+a Delete Tab Tab ctrl+a ctrl+v shift+Tab space
-    COPIED="$2" copy_with "$1" shift+Tab ctrl+a ctrl+c
+    COPIED="$decoded" copy_with "$1" shift+Tab ctrl+a ctrl+c
     keys "$1" shift+Tab
+    if [ -s "$decoded" ] && cmp -s "$decoded" "$2.plain"; then
+        echo "PASS: $3"
+    else
+        fail "$3: decoded text differs from the one encoded"
+    fi
 }
