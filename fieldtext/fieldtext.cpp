@@ -180,11 +180,12 @@ bool isAdded(QChar c)
 }
 
 // The codes' symbols in a pasted encoded copy, without what was added along the way, or nothing
-// when the text is not framed as one. Two copies pasted one after another are read as one text.
+// when the text is not framed as one. One mark is enough, as a selection made by hand in a mail
+// may miss the other; two copies pasted one after another are read as one text.
 std::optional<QString> framedSymbols(QStringView pasted)
 {
     const QStringView framed = pasted.trimmed();
-    if (framed.size() < 2 || framed.front() != QChar(OpeningMark) || framed.back() != QChar(ClosingMark))
+    if (framed.isEmpty() || (framed.front() != QChar(OpeningMark) && framed.back() != QChar(ClosingMark)))
         return std::nullopt;
     QString symbols;
     symbols.reserve(framed.size());

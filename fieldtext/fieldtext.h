@@ -49,9 +49,10 @@ QString FromDisplay(QStringView shown);
 
 // The text for a string pasted or dropped from anywhere. It is composed first (Unicode NFC), so
 // "e" and a combining acute accent give "é".
-// - A string framed by "⟦" and "⟧" (white space around them aside) is an encoded copy: its white
-//   space and invisible format characters other than the soft hyphen were added on the way and
-//   are dropped, and the rest is read as FromDisplay reads it. Both fields read it so, as the
+// - A string that starts with "⟦" or ends with "⟧" (white space around it aside) is an encoded
+//   copy, also where a selection made by hand missed the other mark: its white space and
+//   invisible format characters other than the soft hyphen were added on the way and are dropped,
+//   and the rest is read as FromDisplay reads it. Both fields read it so, as the
 //   marks are outside the code page: the encoded text may be encoded again under another key.
 // - Otherwise, a string that holds a CR LF pair comes from a program with Windows line breaks:
 //   there only CR LF pairs are line breaks, and a lone CR or LF stays a raw code. Any other string

@@ -171,8 +171,12 @@ void TestFieldText::fromPasted_data()
         << QStringLiteral("⟦a\u200bb\ufeff\u00adc⟧") << QStringLiteral("ab\u00adc");
     QTest::newRow("two encoded copies pasted together read as one text")
         << QStringLiteral("⟦ab⟧\n⟦cd⟧") << QStringLiteral("abcd");
+    QTest::newRow("an encoded copy whose selection missed its closing mark still drops them")
+        << QStringLiteral("\n⟦ab\r\ncd \n") << QStringLiteral("abcd");
+    QTest::newRow("an encoded copy whose selection missed its opening mark still drops them")
+        << QStringLiteral("ab\r\ncd⟧\n") << QStringLiteral("abcd");
     QTest::newRow("marks with a text around them are no frame: they are outside the code page")
-        << QStringLiteral("x ⟦a b⟧") << QStringLiteral("x ?a b?");
+        << QStringLiteral("x ⟦a b⟧ y") << QStringLiteral("x ?a b? y");
     QTest::newRow("an older encoded copy reads as it did, raw blanks, tabs and breaks")
         << QStringLiteral("a b\tc\r\nd⍽\u00a0") << QStringLiteral("a b\tc\r\nd\u00a0\u00a0");
     QTest::newRow("an older encoded copy's lone line feeds are line breaks")
