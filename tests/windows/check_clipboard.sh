@@ -1,6 +1,6 @@
 #!/bin/sh
 # Copy and paste between two running zentolar.exe under Wine keep every one of the 256 codes, and
-# the clipboard never receives a raw NUL or any other raw control code but the line break.
+# the encoded copy on the clipboard holds no raw control code and no white space.
 # Instance A takes a text of all 256 codes from the clipboard and encodes it; its encoded text is
 # copied, pasted into instance B and decoded there, and must give back the very same text.
 # Usage: check_clipboard.sh WINE_STATE ZENTOLAR_EXE
@@ -35,10 +35,12 @@ keys "$a" Tab ctrl+v shift+Tab space Tab Tab Tab ctrl+a ctrl+c
 clipboard > "$work/encoded"
 [ -s "$work/encoded" ] || { echo "FAIL: nothing was copied from the encoded field"; exit 1; }
 cmp -s "$work/encoded" "$work/all" && fail "the text was not encoded"
-# No raw control code but the line break (and the tab) reached the clipboard.
-if LC_ALL=C tr -d '\n\r\t' < "$work/encoded" | LC_ALL=C grep -q '[[:cntrl:]]'; then
-    fail "a raw control code reached the clipboard"
-fi
+# The encoded copy holds no raw control code and no white space at all, and is framed.
+[ "$(LC_ALL=C tr -d '[:cntrl:][:space:]' < "$work/encoded" | wc -c)" -eq "$(wc -c < "$work/encoded")" ] ||
+    fail "a raw control code or white space reached the clipboard"
+[ "$(head -c 3 "$work/encoded")" = "$(printf '\342\237\246')" ] &&
+    [ "$(tail -c 3 "$work/encoded")" = "$(printf '\342\237\247')" ] ||
+    fail "the encoded copy is not framed by its marks"
 [ "$(tr -d '\000' < "$work/encoded" | wc -c)" -eq "$(wc -c < "$work/encoded")" ] ||
     fail "a raw NUL reached the clipboard"
 
