@@ -78,9 +78,10 @@ const aboutMessage = await until("the message pane", () => {
     return w.gMessage == message && w;
 });
 const browser = aboutMessage.getMessagePaneBrowser();
-// The pane loads the message's own address, which ends in its key (on IMAP, its UID).
+// The pane loads the message's own address, which ends in ">" and its key (on IMAP, its UID).
 await until("the message to show", () =>
-    browser.currentURI.spec.endsWith("%3E" + message.messageKey) && !browser.webProgress.isLoadingDocument
+    decodeURIComponent(browser.currentURI.spec).endsWith(">" + message.messageKey)
+    && !browser.webProgress.isLoadingDocument
     && browser.contentDocument?.readyState == "complete");
 // As a user clicks into the message and presses Ctrl+A and Ctrl+C.
 browser.focus();
