@@ -1,7 +1,6 @@
 #include "module1.h"
 
 #include "codepage.h"
-#include "transform.h"
 
 namespace Module1 {
 
@@ -12,34 +11,49 @@ QString CipherKey;
 
 namespace {
 
-struct Cp1252
+const char16_t *units(const QString &text)
 {
-    const CodePage::FromUnicodeTable &fromUnicode = CodePage::FromUnicode();
+    return reinterpret_cast<const char16_t *>(text.constData());
+}
 
-    std::int16_t charCode(QChar c) const { return fromUnicode[c.unicode()]; }
-    QChar codeToChar(std::uint8_t code) const { return QChar(CodePage::ToUnicode[code]); }
-};
+template<Core::Direction Way>
+QString transform(const QString &text, const QString &key)
+{
+    QString result(text.size(), Qt::Uninitialized);
+    const Core::Outcome outcome
+        = Core::Transform<Way>(units(text), size_t(text.size()), units(key), size_t(key.size()),
+                               reinterpret_cast<char16_t *>(result.data()));
+    switch (outcome) {
+    case Core::Outcome::Done:
+        return result;
+    case Core::Outcome::TextTooLong:
+        throw OverflowError(text.size());
+    case Core::Outcome::CodesOverflow:
+        break;
+    }
+    throw OverflowError();
+}
 
 } // namespace
 
 std::int16_t CharCode(QChar c)
 {
-    return CodePage::FromUnicode()[c.unicode()];
+    return Core::CodePage::CodeOf(c.unicode());
 }
 
 QChar CodeToChar(std::uint8_t code)
 {
-    return QChar(CodePage::ToUnicode[code]);
+    return QChar(Core::CodePage::ToUnicode[code]);
 }
 
 QString EncryptText(const QString &text, QString key)
 {
-    return Detail::Transform<Detail::Direction::Encrypt>(text, std::move(key), Cp1252 {});
+    return transform<Core::Direction::Encrypt>(text, key);
 }
 
 QString DecryptText(const QString &text, QString key)
 {
-    return Detail::Transform<Detail::Direction::Decrypt>(text, std::move(key), Cp1252 {});
+    return transform<Core::Direction::Decrypt>(text, key);
 }
 
 } // namespace Module1

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cipher.h"
 #include "errors.h"
 
 #include <QString>
@@ -9,7 +10,7 @@
 namespace Module1 {
 
 // The longest text that EncryptText and DecryptText handle under a non-empty key.
-inline constexpr int MaxTextLength = 32766;
+inline constexpr int MaxTextLength = Core::MaxTextLength;
 
 // The character's code in code page 1252; the code of '?' for a character it cannot hold.
 std::int16_t CharCode(QChar c);

@@ -22,6 +22,7 @@ private slots:
     void fromDisplay();
     void fromPasted_data();
     void fromPasted();
+    void whatRoadsAddIsWhatUnicodeCallsSpaceOrFormat();
     void everyCodeSurvivesAtEveryPosition();
     void randomTextsRichInControlCodesSurvive();
 };
@@ -189,6 +190,20 @@ void TestFieldText::fromPasted()
     QFETCH(QString, text);
     QCOMPARE(FromPasted(pasted), text);
     QCOMPARE(NormalizePasted(pasted), ToDisplay(text));
+}
+
+void TestFieldText::whatRoadsAddIsWhatUnicodeCallsSpaceOrFormat()
+{
+    // The core keeps its own list of white space and format characters, for the page too: it must
+    // be Qt's Unicode data for every unit of the first plane.
+    for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        const QChar c {char16_t(unit)};
+        const bool added = c.isSpace() || (c.category() == QChar::Other_Format && unit != 0xAD);
+        if (Core::FieldText::IsAdded(c.unicode()) != added)
+            QFAIL(qPrintable(QStringLiteral("U+%1 is%2 white space or a format character")
+                                 .arg(unit, 4, 16, QLatin1Char('0'))
+                                 .arg(added ? QString() : QStringLiteral(" not"))));
+    }
 }
 
 void TestFieldText::everyCodeSurvivesAtEveryPosition()

@@ -1,7 +1,6 @@
 #include "keyprompt.h"
 
-#include "codepage.h"
-#include "module1.h"
+#include "cipher.h"
 
 #include <QInputDialog>
 #include <QLineEdit>
@@ -34,11 +33,8 @@ public:
 
 QString KeyAsCounted(QString key)
 {
-    const QChar substitute = Module1::CodeToChar(Module1::CodePage::Substitute);
-    for (QChar &c : key) {
-        if (Module1::CharCode(c.toUpper()) == Module1::CodePage::Substitute)
-            c = substitute;
-    }
+    Core::KeyAsCounted(reinterpret_cast<const char16_t *>(key.constData()), size_t(key.size()),
+                       reinterpret_cast<char16_t *>(key.data()));
     return key;
 }
 

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "codepage.h"
+
+namespace Core {
+
+// The longest text that the cipher handles under a non-empty key.
+inline constexpr int MaxTextLength = 32766;
+
+enum class Direction { Encrypt, Decrypt };
+
+enum class Outcome {
+    Done,
+    // The text is longer than MaxTextLength: the 16-bit character counter cannot hold its length.
+    TextTooLong,
+    // A sum or difference of two codes left the 16-bit range (only codes outside 0..255 can).
+    CodesOverflow,
+};
+
+// Code page 1252, as the cipher sees it.
+struct Cp1252
+{
+    constexpr int16_t charCode(char16_t c) const { return CodePage::CodeOf(c); }
+    constexpr char16_t codeToChar(uint8_t code) const { return CodePage::ToUnicode[code]; }
+};
+
+// Encodes or decodes text under key into out, which has room for length units. The key is
+// counted upper-cased, so letter case does not matter; an empty key copies the text as it is.
+// The code page is a parameter so that tests can watch the loop work and can feed it codes
+// outside 0..255, as a double-byte code page would. Codes needs:
+// int16_t charCode(char16_t) const; char16_t codeToChar(uint8_t) const.
+template<Direction Way, typename Codes = Cp1252>
+Outcome Transform(const char16_t *text, size_t length, const char16_t *key, size_t keyLength, char16_t *out,
+                  const Codes &codePage = {})
+{
+    constexpr int Int16Max = 32767;
+    constexpr int Int16Min = -32768;
+
+    if (keyLength == 0) {
+        for (size_t i = 0; i < length; ++i)
+            out[i] = text[i];
+        return Outcome::Done;
+    }
+
+    // The character counter is a 16-bit integer: a length it cannot hold fails before any work.
+    if (length > size_t(Int16Max))
+        return Outcome::TextTooLong;
+
+    // Text character i (counting from 1) takes key character (i mod L) + 1, so character 1 takes
+    // key character 2. Upper-casing keeps one character for one, so the key keeps its length.
+    size_t j = 1 % keyLength;
+    for (size_t i = 0; i < length; ++i) {
+        const int t = codePage.charCode(text[i]);
+        const int k = codePage.charCode(CodePage::Capital(key[j]));
+        const int s = Way == Direction::Encrypt ? t + k : t - k;
+        if (s > Int16Max || s < Int16Min)
+            return Outcome::CodesOverflow;
+        // Reduction keeps the low 8 bits of the two's complement form: -56 becomes 200.
+        out[i] = codePage.codeToChar(uint8_t(s & 0xFF));
+        if (++j == keyLength)
+            j = 0;
+    }
+
+    // After character 32767 the 16-bit counter has nowhere to go: that length fails too, but only
+    // once every character has been handled.
+    return length == size_t(Int16Max) ? Outcome::TextTooLong : Outcome::Done;
+}
+
+// The key as it counts, for showing while it is typed: every character whose capital the code
+// page cannot hold becomes the '?' it counts as; every other stays as typed, letter case
+// included. Writes keyLength units to out.
+constexpr void KeyAsCounted(const char16_t *key, size_t keyLength, char16_t *out)
+{
+    for (size_t i = 0; i < keyLength; ++i) {
+        const bool held = CodePage::KeyCodeOf(key[i]) != CodePage::Substitute;
+        out[i] = held ? key[i] : char16_t(CodePage::Substitute);
+    }
+}
+
+} // namespace Core
