@@ -5,6 +5,7 @@
 #include "keyprompt.h"
 #include "module1.h"
 #include "textfield.h"
+#include "wording.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -24,7 +25,7 @@ T *named(T *widget, const char *name)
     return widget;
 }
 
-const QString NoKeyNotice = QStringLiteral("Sin clave: los textos se copian sin codificar.");
+const QString NoKeyNotice = QString::fromUtf8(Wording::NoKeyNotice);
 const QString EncryptDescription
     = QStringLiteral("Codifica con la clave el texto sin codificar y lo pone en el campo de la derecha.");
 const QString DecryptDescription
@@ -49,13 +50,13 @@ Form1::Form1(KeyPrompt prompt, ErrorReport report, QWidget *parent)
     : QWidget(parent)
     , m_prompt(std::move(prompt))
     , m_report(std::move(report))
-    , m_label1(named(new QLabel(QStringLiteral("Codigo sin codificar"), this), "Label1"))
+    , m_label1(named(new QLabel(QString::fromUtf8(Wording::Label1), this), "Label1"))
     , m_text1(named(new TextField(this), "Text1"))
-    , m_command1(named(new QPushButton(QStringLiteral("Encriptar =>"), this), "Command1"))
-    , m_command2(named(new QPushButton(QStringLiteral("<= Desenciptar "), this), "Command2"))
-    , m_command3(named(new QPushButton(QStringLiteral("Limpiar"), this), "Command3"))
-    , m_command4(named(new QPushButton(QStringLiteral("Cambiar Clave"), this), "Command4"))
-    , m_label2(named(new QLabel(QStringLiteral("Codigo codificado"), this), "Label2"))
+    , m_command1(named(new QPushButton(QString::fromUtf8(Wording::Command1), this), "Command1"))
+    , m_command2(named(new QPushButton(QString::fromUtf8(Wording::Command2), this), "Command2"))
+    , m_command3(named(new QPushButton(QString::fromUtf8(Wording::Command3), this), "Command3"))
+    , m_command4(named(new QPushButton(QString::fromUtf8(Wording::Command4), this), "Command4"))
+    , m_label2(named(new QLabel(QString::fromUtf8(Wording::Label2), this), "Label2"))
     , m_text3(named(new TextField(this), "Text3"))
 {
     static const bool announced = (QAccessible::installFactory(accessibleWindow), true);
@@ -84,8 +85,8 @@ Form1::Form1(KeyPrompt prompt, ErrorReport report, QWidget *parent)
     m_text3->setCopyForm(FieldText::CopyForm::Encoded);
     // Read aloud, the captions' arrows are only symbols: each button says what it does
     // ("Encriptar =>" and "<= Desenciptar " in showKeyState, as that depends on the key).
-    m_command3->setAccessibleDescription(QStringLiteral("Vacía los dos campos."));
-    m_command4->setAccessibleDescription(QStringLiteral("Pide una clave nueva."));
+    m_command3->setAccessibleDescription(QString::fromUtf8(Wording::ClearDescription));
+    m_command4->setAccessibleDescription(QString::fromUtf8(Wording::ChangeKeyDescription));
     showKeyState();
 
     // The controls keep their size whatever the platform's font: the captions are fitted to them.

@@ -1,6 +1,7 @@
 #include "keyprompt.h"
 
 #include "cipher.h"
+#include "wording.h"
 
 #include <QInputDialog>
 #include <QLineEdit>
@@ -44,10 +45,10 @@ QString AskKeyWithDialog(QWidget *parent)
     QInputDialog dialog(parent && parent->isVisible() ? parent : nullptr);
     dialog.setObjectName(QStringLiteral("KeyPrompt"));
     dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setWindowTitle(QStringLiteral("Clave"));
-    dialog.setLabelText(QStringLiteral("Ingrese la clave de codificación: "));
-    dialog.setOkButtonText(QStringLiteral("Aceptar"));
-    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    dialog.setWindowTitle(QString::fromUtf8(Wording::KeyTitle));
+    dialog.setLabelText(QString::fromUtf8(Wording::KeyMessage));
+    dialog.setOkButtonText(QString::fromUtf8(Wording::Accept));
+    dialog.setCancelButtonText(QString::fromUtf8(Wording::Cancel));
     if (auto *line = dialog.findChild<QLineEdit *>()) {
         line->setObjectName(QStringLiteral("KeyLine"));
         line->setValidator(new KeyValidator(line));
