@@ -1,0 +1,101 @@
+// Builds the page: one file that holds its style, its script, the codes' font and the core's
+// WebAssembly, with the program's wording, and a Content-Security-Policy that allows exactly the
+// style and the script it holds.
+// Usage: assemble TEMPLATE FONT WASM OUTPUT
+#include "errors.h"
+#include "wording.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <cstdio>
+
+namespace {
+
+QByteArray readAll(const char *path)
+{
+    QFile file(QString::fromLocal8Bit(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "assemble: cannot read %s\n", path);
+        std::exit(1);
+    }
+    return file.readAll();
+}
+
+// The wording as one object for the script, which puts each text where the page shows it.
+QByteArray wording()
+{
+    const Module1::OverflowError overflow;
+    QJsonObject words {
+        {"Name", ZENTOLAR_NAME},
+        {"Version", ZENTOLAR_VERSION},
+        {"OverflowNumber", overflow.number()},
+        {"OverflowDescription", QString::fromUtf8(overflow.what())},
+    };
+    const auto add = [&words](const char *name, const char *text) {
+        words.insert(QLatin1String(name), QString::fromUtf8(text));
+    };
+#define WORD(name) add(#name, Wording::name)
+    WORD(Label1);
+    WORD(Label2);
+    WORD(Command1);
+    WORD(Command2);
+    WORD(Command3);
+    WORD(Command4);
+    WORD(KeyTitle);
+    WORD(KeyMessage);
+    WORD(Accept);
+    WORD(Cancel);
+    WORD(NoKeyNotice);
+    WORD(ClearDescription);
+    WORD(ChangeKeyDescription);
+    WORD(ErrorLine);
+    WORD(TextLengthLine);
+    WORD(LimitLine);
+    WORD(OutOfMemory);
+    WORD(Unexpected);
+#undef WORD
+    // Within a script element, "</" must not appear.
+    return QJsonDocument(words).toJson(QJsonDocument::Compact).replace("</", "<\\/");
+}
+
+// The CSP source for what an element of the page holds, as the browser hashes it.
+QByteArray hashOfElement(const QByteArray &page, const char *element)
+{
+    const QRegularExpression pattern(QStringLiteral("<%1>(.*?)</%1>").arg(QLatin1String(element)),
+                                     QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(page));
+    if (!match.hasMatch()) {
+        std::fprintf(stderr, "assemble: the page has no <%s>\n", element);
+        std::exit(1);
+    }
+    const QByteArray held = match.captured(1).toUtf8();
+    return "'sha256-" + QCryptographicHash::hash(held, QCryptographicHash::Sha256).toBase64() + "'";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: assemble TEMPLATE FONT WASM OUTPUT\n");
+        return 2;
+    }
+    QByteArray page = readAll(argv[1]);
+    page.replace("@WORDING@", wording());
+    page.replace("@FONT@", readAll(argv[2]).toBase64());
+    page.replace("@WASM@", readAll(argv[3]).toBase64());
+    page.replace("@SCRIPT_HASH@", hashOfElement(page, "script"));
+    page.replace("@STYLE_HASH@", hashOfElement(page, "style"));
+
+    QFile out(QString::fromLocal8Bit(argv[4]));
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(page) != page.size()) {
+        std::fprintf(stderr, "assemble: cannot write %s\n", argv[4]);
+        return 1;
+    }
+    return 0;
+}
