@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds what this Debian release ships into OUT_DIR: the Debian package, and on Debian 13 the
-# Windows installer and the portable zip too. Run on the release itself (tools/release.sh and
+# Builds what this Debian release ships into OUT_DIR: the Debian package, and on Debian 13 the page
+# (zentolar-<version>.html), the Windows installer and the portable zip too. Run on the release itself (tools/release.sh and
 # tools/check-reproducible.sh run it in a fresh root), after tools/setup.sh (windows on Debian 13).
 # Every date comes from SOURCE_DATE_EPOCH, which must be set: the commit's time.
 #
@@ -31,9 +31,11 @@ rm -rf "$build/debian/out"
 cpack --config "$build/debian/CPackConfig.cmake" -G DEB -B "$build/debian/out" > /dev/null
 cp "$build/debian/out"/zentolar_*.deb "$out/"
 
-# The Windows packages come from Debian 13, with the Qt the windows preset names.
+# The page and the Windows packages come from Debian 13: the page from its clang, the Windows
+# packages with the Qt the windows preset names.
 version_id=$(. /etc/os-release && echo "${ID:-}-${VERSION_ID:-}")
 if [ "$version_id" = debian-13 ]; then
+    cp "$build/debian/page"/zentolar-*.html "$out/"
     if [ -f /var/cache/zentolar/windows/qt/.complete ]; then
         # shellcheck disable=SC2086
         cmake --preset windows -B "$build/windows" $options > /dev/null

@@ -2,6 +2,7 @@
 # Makes a release of the commit checked out, from a clean copy of it (git archive), into dist/:
 #
 #   zentolar-<version>.tar.gz            the source
+#   zentolar-<version>.html              the page that encodes and decodes in a browser, offline
 #   zentolar-<version>-win64.exe / .zip  the Windows installer and portable program
 #   zentolar_<version>+deb12_amd64.deb   the Debian 12 package, built on Debian 12
 #   zentolar_<version>+deb13_amd64.deb   the Debian 13 package, built on Debian 13
@@ -54,7 +55,7 @@ stage="$top/build/release-stage"
 rm -rf "$stage" "build/debian12/release-$version" "build/debian13/release-$version"
 mkdir -p "$stage"
 
-begin "Debian 13: every test, the Windows tests, then the Debian 13 package, the installer and the zip"
+begin "Debian 13: every test, the Windows tests, then the Debian 13 package, the page, the installer and the zip"
 root 13 "$tests && sh tools/windows.sh test && sh tools/packages.sh $out" ||
     fail "see the output above"
 
@@ -75,8 +76,9 @@ done
 
 begin "collect the files"
 cp "build/debian13/release-$version/zentolar-$version-win64.exe" \
-    "build/debian13/release-$version/zentolar-$version-win64.zip" "$stage/"
-[ "$(ls "$stage" | wc -l)" -eq 5 ] || fail "expected five files, found: $(ls "$stage")"
+    "build/debian13/release-$version/zentolar-$version-win64.zip" \
+    "build/debian13/release-$version/zentolar-$version.html" "$stage/"
+[ "$(ls "$stage" | wc -l)" -eq 6 ] || fail "expected six files, found: $(ls "$stage")"
 (cd "$stage" && LC_ALL=C sha256sum $(LC_ALL=C ls) > SHA256SUMS)
 
 begin "write dist/"

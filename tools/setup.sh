@@ -7,14 +7,15 @@
 set -eu
 
 # qt6-translations-l10n has the Spanish texts compiled into the program; the second
-# line checks the Windows resources, the desktop files and the Debian package, and fuzzes; the
-# third sends an encoded text through real browsers on a private display, as a user would.
+# line checks the Windows resources, the desktop files and the Debian package, fuzzes, and builds
+# the page's WebAssembly (clang, lld); the third sends an encoded text through real browsers on a
+# private display, as a user would, and drives the page in Chromium (python3).
 packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev
-    binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev
-    chromium firefox-esr xvfb xauth xdotool xclip"
+    binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev lld
+    chromium firefox-esr xvfb xauth xdotool xclip python3"
 windows=false
 if [ "${1:-}" = roads ]; then
-    packages="$packages thunderbird dovecot-imapd ngircd irssi tmux python3"
+    packages="$packages thunderbird dovecot-imapd ngircd irssi tmux"
 fi
 if [ "${1:-}" = windows ]; then
     windows=true

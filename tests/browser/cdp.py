@@ -2,6 +2,7 @@
 the browser on file descriptor 3 and answers and events come back on 4, each a JSON message ended
 by a NUL byte. No socket is opened, so the browser listens on no port."""
 
+import fcntl
 import json
 import os
 import subprocess
@@ -13,17 +14,20 @@ class Failure(Exception):
 
 
 class Chromium:
-    def __init__(self, work, arguments=(), log=None):
+    def __init__(self, work, arguments=()):
         os.makedirs(work, exist_ok=True)
         to_browser, self._commands = os.pipe()
         self._answers, from_browser = os.pipe()
 
-        # The pipes are made not to be inherited; their copies on 3 and 4 are.
+        # The pipes are made not to be inherited; their copies on 3 and 4 are. Either pipe may be
+        # on 3 or 4 itself, so both are first moved out of the way.
         def pipes():
-            os.dup2(to_browser, 3)
-            os.dup2(from_browser, 4)
+            high = [fcntl.fcntl(fd, fcntl.F_DUPFD, 10) for fd in (to_browser, from_browser)]
+            os.dup2(high[0], 3)
+            os.dup2(high[1], 4)
 
         sandbox = ["--no-sandbox"] if os.geteuid() == 0 else []
+        self._log = open(os.path.join(work, "chromium.log"), "w")
         self.process = subprocess.Popen(
             ["chromium", "--headless", "--remote-debugging-pipe", *sandbox,
              "--user-data-dir=" + os.path.join(work, "profile"), "--no-first-run",
@@ -33,7 +37,7 @@ class Chromium:
              # The browser's own requests (updates, time) find no address: tests reach 127.0.0.1 only.
              "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1", *arguments, "about:blank"],
             close_fds=False, preexec_fn=pipes,
-            stdout=log or subprocess.DEVNULL, stderr=subprocess.STDOUT)
+            stdout=self._log, stderr=subprocess.STDOUT)
         os.close(to_browser)
         os.close(from_browser)
         self._buffer = b""
@@ -52,6 +56,7 @@ class Chromium:
             self.process.wait()
         os.close(self._commands)
         os.close(self._answers)
+        self._log.close()
 
     def _message(self):
         while b"\0" not in self._buffer:

@@ -7,6 +7,7 @@ asks for nothing and keeps nothing.
 
 Usage: check_page.py PAGE ORACLE WORK"""
 
+import base64
 import http.server
 import json
 import os
@@ -150,8 +151,7 @@ def main():
     threading.Thread(target=server.serve_forever, daemon=True).start()
     port = server.server_address[1]
     netlog = os.path.join(WORK, "netlog.json")
-    with open(os.path.join(WORK, "chromium.log"), "w") as log:
-        browser = Chromium(WORK, ["--log-net-log=" + netlog], log)
+    browser = Chromium(WORK, ["--log-net-log=" + netlog])
     try:
         run(browser, port)
     finally:
@@ -307,6 +307,15 @@ def run(browser, port):
     check("Escape closes the key dialog without a key", page.evaluate("Text3.placeholder") == W["NoKeyNotice"])
     page.tap("#Command3")
     check("Limpiar empties both fields", page.evaluate("[Text1.value, Text3.value]") == ["", ""])
+
+    # A picture of the page at the phone's size, for the README (docs/page-phone.png).
+    new_key("Clave")
+    paste("#Text1", "Nos vemos el martes a las seis\r\nen la plaza de siempre.\r\n¡No faltes!")
+    page.tap("#Command1")
+    page.evaluate("document.activeElement.blur()")
+    shot = page.send("Page.captureScreenshot", format="png")["data"]
+    with open(os.path.join(WORK, "page-phone.png"), "wb") as f:
+        f.write(base64.b64decode(shot))
 
     # Random texts of every code, and the forms of what is pasted, against the program's own code.
     seed = int(os.environ.get("ZENTOLAR_PAGE_SEED", "2201"))
