@@ -46,12 +46,20 @@ Outcome Transform(const char16_t *text, size_t length, const char16_t *key, size
     if (length > size_t(Int16Max))
         return Outcome::TextTooLong;
 
+    // The codes of the key's capitals, worked out once where a key is of a usual length. Upper-
+    // casing keeps one character for one, so the key keeps its length.
+    constexpr size_t Kept = 256;
+    int16_t keptCodes[Kept];
+    const size_t kept = keyLength <= Kept ? keyLength : 0;
+    for (size_t j = 0; j < kept; ++j)
+        keptCodes[j] = codePage.charCode(CodePage::Capital(key[j]));
+
     // Text character i (counting from 1) takes key character (i mod L) + 1, so character 1 takes
-    // key character 2. Upper-casing keeps one character for one, so the key keeps its length.
+    // key character 2.
     size_t j = 1 % keyLength;
     for (size_t i = 0; i < length; ++i) {
         const int t = codePage.charCode(text[i]);
-        const int k = codePage.charCode(CodePage::Capital(key[j]));
+        const int k = kept ? keptCodes[j] : codePage.charCode(CodePage::Capital(key[j]));
         const int s = Way == Direction::Encrypt ? t + k : t - k;
         if (s > Int16Max || s < Int16Min)
             return Outcome::CodesOverflow;

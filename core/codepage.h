@@ -41,17 +41,24 @@ inline constexpr Table<char16_t, 256> ToUnicode = [] {
 // What a character the code page cannot hold turns into.
 inline constexpr uint8_t Substitute = '?';
 
+// Every character the code page holds is below U+2123 (the trade mark sign, 153).
+inline constexpr char16_t BeyondCodePage = 0x2123;
+
+// The codes of the units below BeyondCodePage, Substitute where the code page has none: derived
+// from ToUnicode, so that the two can never disagree. 8.5 KB, against 64 KB for every unit.
+inline constexpr Table<uint8_t, BeyondCodePage> CodesBelowBeyond = [] {
+    Table<uint8_t, BeyondCodePage> table {};
+    for (size_t unit = 0; unit < table.size(); ++unit)
+        table[unit] = Substitute;
+    for (int code = 0; code < 256; ++code)
+        table[ToUnicode[code]] = uint8_t(code);
+    return table;
+}();
+
 // The code of a UTF-16 unit; Substitute where the code page has none.
 constexpr uint8_t CodeOf(char16_t c)
 {
-    // Latin-1 but 80-9F is the code page as it is: the common case costs one comparison or two.
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return uint8_t(c);
-    for (int code = 0x80; code < 0xA0; ++code) {
-        if (ToUnicode[code] == c)
-            return uint8_t(code);
-    }
-    return Substitute;
+    return c < BeyondCodePage ? CodesBelowBeyond[c] : Substitute;
 }
 
 // The capital of a UTF-16 unit (Unicode's simple case mapping, one unit for one), exactly where

@@ -202,6 +202,15 @@ def run(browser, port):
     page.wait("!KeyPrompt.open && !$('Form1').hidden")
     check("after the key the form shows, focus on Encriptar =>", page.evaluate("document.activeElement === Command1"))
 
+    page.key("Tab", "Tab")
+    focus = page.evaluate("(() => { const s = getComputedStyle(document.activeElement);"
+                          " return [document.activeElement.id, s.outlineStyle, parseFloat(s.outlineWidth)]; })()")
+    check("a control reached with Tab shows that it has the focus", focus[:2] == ["Command2", "solid"] and focus[2] >= 2, focus)
+    page.evaluate("Command1.focus()")
+    fonts = page.evaluate("document.fonts.load('16px \"Zentolar Codigos\"', '\u2400\u2440')"
+                          ".then((faces) => faces.map((face) => face.status))")
+    check("the codes' font is the page's own and loads", fonts == ["loaded"], fonts)
+
     # The phone's layout.
     layout = page.evaluate("""(() => {
         const r = (e) => e.getBoundingClientRect();
