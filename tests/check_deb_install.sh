@@ -7,6 +7,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 deb=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 name=$2
+# shellcheck source=support/desktop.sh
 . "$here/support/desktop.sh"
 
 export DEBIAN_FRONTEND=noninteractive

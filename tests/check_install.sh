@@ -11,6 +11,7 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" > /dev/null
 
 failed=0
+# shellcheck source=installed_files.sh
 . "$(dirname "$0")/installed_files.sh"
 for file in $(installed_files "$app_id" "$sizes"); do
     [ -s "$prefix/$file" ] || { echo "not installed: $file"; failed=1; }

@@ -14,6 +14,7 @@ deb=$(ls "$work"/*.deb)
 dpkg-deb -x "$deb" "$work/root"
 
 failed=0
+# shellcheck source=installed_files.sh
 . "$(dirname "$0")/installed_files.sh"
 for file in $(installed_files "$app_id" "$sizes"); do
     [ -s "$work/root/usr/$file" ] || { echo "not in the package: usr/$file"; failed=1; }

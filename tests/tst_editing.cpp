@@ -257,9 +257,7 @@ private:
     // outside the code page or a decomposed accent.
     QString typed()
     {
-        static const QStringList rare
-            = {QStringLiteral("ñ"), QStringLiteral("¿"),       QStringLiteral("€"),     QStringLiteral("Ω"),
-               QStringLiteral("😀"), QStringLiteral("e\u0301"), QStringLiteral("\u00a0")};
+        static const QStringList rare = QStringLiteral("ñ|¿|€|Ω|😀|e\u0301|\u00a0").split(QLatin1Char('|'));
         QString text;
         for (int i = 1 + bounded(6); i > 0; --i) {
             const int kind = bounded(20);

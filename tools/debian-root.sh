@@ -84,7 +84,7 @@ if [ ! -f "$root/.complete" ]; then
         rm -rf "$root"
     fi
     if ! command -v debootstrap > /dev/null; then
-        apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap ||
+        { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap; } ||
             fail "debootstrap could not be installed"
     fi
     echo "Debian $release: creando el sistema mínimo en $root ($mirror)"

@@ -78,8 +78,10 @@ begin "collect the files"
 cp "build/debian13/release-$version/zentolar-$version-win64.exe" \
     "build/debian13/release-$version/zentolar-$version-win64.zip" \
     "build/debian13/release-$version/zentolar-$version.html" "$stage/"
-[ "$(ls "$stage" | wc -l)" -eq 6 ] || fail "expected six files, found: $(ls "$stage")"
-(cd "$stage" && LC_ALL=C sha256sum $(LC_ALL=C ls) > SHA256SUMS)
+set -- "$stage"/*
+[ $# -eq 6 ] || fail "expected six files, found: $*"
+# In byte order of the names, whatever the locale.
+(cd "$stage" && LC_ALL=C && export LC_ALL && sha256sum -- * > SHA256SUMS)
 
 begin "write dist/"
 rm -rf dist

@@ -6,12 +6,14 @@
 # sent by mail and chat (ctest --preset roads).
 set -eu
 
-# qt6-translations-l10n has the Spanish texts compiled into the program; the second
-# line checks the Windows resources, the desktop files and the Debian package, fuzzes, and builds
-# the page's WebAssembly (clang, lld); the third sends an encoded text through real browsers on a
-# private display, as a user would, and drives the page in Chromium (python3).
+# qt6-translations-l10n has the Spanish texts compiled into the program; the second and third
+# lines check the Windows resources, the desktop files and the Debian package, fuzz, build the
+# page's WebAssembly (clang, lld), and check the code's format and the shell scripts; the fourth
+# sends an encoded text through real browsers on a private display, as a user would, and drives
+# the page in Chromium (python3).
 packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev
     binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev lld
+    clang-format shellcheck
     chromium firefox-esr xvfb xauth xdotool xclip python3"
 windows=false
 if [ "${1:-}" = roads ]; then
@@ -35,6 +37,7 @@ if [ -n "$missing" ]; then
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     log=$(mktemp)
     # dpkg's line per package is kept for a failure.
+    # shellcheck disable=SC2086 # word lists of packages
     { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
         --no-install-recommends $missing; } > "$log" 2>&1 || { cat "$log"; rm -f "$log"; exit 1; }
     rm -f "$log"
@@ -44,6 +47,7 @@ if [ -n "$missing" ]; then
     case " $missing " in *" dovecot-imapd "*) services="$services dovecot.service" ;; esac
     case " $missing " in *" ngircd "*) services="$services ngircd.service" ;; esac
     if [ -n "$services" ] && [ -d /run/systemd/system ]; then
+        # shellcheck disable=SC2086 # a word list of services
         $sudo systemctl disable --now $services > /dev/null 2>&1 || true
     fi
 fi

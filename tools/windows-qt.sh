@@ -70,8 +70,7 @@ mkdir -p "$work"
 
 step="fetch Debian's qt6-base source $host_version"
 echo "[1/5] Fuente de qt6-base $host_version"
-if ! ls /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
-        xargs grep -qs '^\(Types: .*deb-src\|deb-src \)'; then
+if ! grep -qs '^\(Types: .*deb-src\|deb-src \)' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list; then
     # Repeat the machine's own binary entries as source entries.
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then
         sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |

@@ -127,9 +127,8 @@ PiecedDocument::PiecedDocument(QObject *parent)
     // The range a change touched is known at contentsChange, but the document may be edited again
     // only once the change is done.
     auto changed = std::make_shared<std::pair<int, int>>(-1, -1);
-    connect(this, &QTextDocument::contentsChange, this, [changed](int from, int, int added) {
-        *changed = {from, from + added};
-    });
+    const auto noteChange = [changed](int from, int, int added) { *changed = {from, from + added}; };
+    connect(this, &QTextDocument::contentsChange, this, noteChange);
     connect(this, &QTextDocument::contentsChanged, this, [this, changed] {
         const auto [from, to] = *changed;
         *changed = {-1, -1};

@@ -8,6 +8,7 @@
 # ZENTOLAR_NAME: the window's title)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../support/desktop.sh
 . "$here/../support/desktop.sh"
 : "${ZENTOLAR_NAME:?the test sets ZENTOLAR_NAME}"
 program=$1

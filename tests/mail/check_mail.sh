@@ -10,6 +10,7 @@
 # server's program, which is outside a user's PATH on Debian)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../support/desktop.sh
 . "$here/../support/desktop.sh"
 : "${ZENTOLAR_NAME:?the test sets ZENTOLAR_NAME}"
 program=$1

@@ -32,6 +32,7 @@ display_stop() {
 }
 
 failed=0
+# shellcheck disable=SC2034 # the scripts that source this end with exit "$failed"
 fail() {
     echo "FAIL: $*"
     failed=1
@@ -136,6 +137,7 @@ screenshot() {
 # control codes as the control pictures U+2400..U+241F, 127 as U+2421, the five codes code page
 # 1252 leaves undefined as U+2422..U+2426, every other code as its character (160 a raw no-break
 # space); in UTF-8.
+# shellcheck disable=SC2059 # each code is written as the octal escape of a printf format
 all_codes() {
     i=0
     while [ "$i" -lt 32 ]; do
@@ -172,6 +174,7 @@ all_codes() {
 # tabs and runs of blanks; that prose run on to the longest text the cipher takes (32766
 # characters on one line); and a word that holds no blank, tab or line break. The caller sets
 # $here to its own folder under tests/.
+# shellcheck disable=SC2154 # $here is the caller's
 road_texts() {
     { all_codes; printf '\nfin'; } > "$1/every code"
     cp "$here/../support/prosa.txt" "$1/prose"

@@ -8,6 +8,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 ZENTOLAR_WINE_STATE=$1
 exe=$2
+# shellcheck source=drive.sh
 . "$here/drive.sh"
 work=$(mktemp -d)
 trap 'wineserver -k 2> /dev/null || true; rm -rf "$work"' EXIT
@@ -38,9 +39,10 @@ cmp -s "$work/encoded" "$work/all" && fail "the text was not encoded"
 # The encoded copy holds no raw control code and no white space at all, and is framed.
 [ "$(LC_ALL=C tr -d '[:cntrl:][:space:]' < "$work/encoded" | wc -c)" -eq "$(wc -c < "$work/encoded")" ] ||
     fail "a raw control code or white space reached the clipboard"
-[ "$(head -c 3 "$work/encoded")" = "$(printf '\342\237\246')" ] &&
-    [ "$(tail -c 3 "$work/encoded")" = "$(printf '\342\237\247')" ] ||
+if [ "$(head -c 3 "$work/encoded")" != "$(printf '\342\237\246')" ] ||
+    [ "$(tail -c 3 "$work/encoded")" != "$(printf '\342\237\247')" ]; then
     fail "the encoded copy is not framed by its marks"
+fi
 [ "$(tr -d '\000' < "$work/encoded" | wc -c)" -eq "$(wc -c < "$work/encoded")" ] ||
     fail "a raw NUL reached the clipboard"
 

@@ -8,6 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 ZENTOLAR_WINE_STATE=$1
 build=$2
 version=$3
+# shellcheck source=drive.sh
 . "$here/drive.sh"
 work=$(mktemp -d)
 trap 'wineserver -k 2> /dev/null || true; rm -rf "$work"' EXIT

@@ -8,6 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 ZENTOLAR_WINE_STATE=$1
 exe=$2
 shots=$3
+# shellcheck source=drive.sh
 . "$here/drive.sh"
 trap 'wineserver -k 2> /dev/null || true' EXIT
 

@@ -11,6 +11,7 @@
 # Sourced (with ZENTOLAR_WINE_STATE set), it gives wine_start, which exports DISPLAY and
 # WINEPREFIX, for the black-box tests that drive the program with xdotool and xclip.
 set -eu
+# shellcheck source=../support/desktop.sh
 . "$(dirname "$0")/../support/desktop.sh"
 
 # A LOGFONTW of face $1 at $2 pixels (96 dpi) in the form of a .reg file: weight 400, default
@@ -52,7 +53,9 @@ wine_start() {
         flock 9
         if [ ! -s "$state/display" ] || ! kill -0 "$(cat "$state/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
             # A Wine server left from an interrupted run knows only the old display.
-            [ -d "$WINEPREFIX" ] && wineserver -k 2> /dev/null 9>&- || true
+            if [ -d "$WINEPREFIX" ]; then
+                wineserver -k 2> /dev/null 9>&- || true
+            fi
         fi
         display_start "$state"
         if [ ! -f "$WINEPREFIX/.ready" ]; then
@@ -68,7 +71,9 @@ wine_start() {
 wine_stop() {
     state=$ZENTOLAR_WINE_STATE
     export WINEPREFIX="$state/prefix"
-    [ -d "$WINEPREFIX" ] && wineserver -k 2> /dev/null || true
+    if [ -d "$WINEPREFIX" ]; then
+        wineserver -k 2> /dev/null || true
+    fi
     display_stop "$state"
 }
 
