@@ -79,7 +79,7 @@ unmount_below() {
 if [ ! -f "$root/.complete" ]; then
     step="make the Debian $release root"
     if [ -d "$root" ]; then
-        echo "Debian $release: $root quedó a medias; se hace de nuevo"
+        echo "Debian $release: $root was left half made; making it again"
         unmount_below "$root"
         rm -rf "$root"
     fi
@@ -87,7 +87,7 @@ if [ ! -f "$root/.complete" ]; then
         { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap; } ||
             fail "debootstrap could not be installed"
     fi
-    echo "Debian $release: creando el sistema mínimo en $root ($mirror)"
+    echo "Debian $release: making the minimal system in $root ($mirror)"
     debootstrap --variant=minbase "$suite" "$root" "$mirror" > "$home/debootstrap.log" 2>&1 ||
         { tail -20 "$home/debootstrap.log"; fail "debootstrap failed; log: $home/debootstrap.log"; }
     cat > "$root/etc/apt/sources.list.d/debian.sources" << EOF

@@ -32,7 +32,7 @@ for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
 if [ -n "$missing" ]; then
-    echo "Instalando:$missing"
+    echo "Installing:$missing"
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     log=$(mktemp)

@@ -57,11 +57,11 @@ exec 7> "$cache/.lock"
 flock 7
 if [ -f "$prefix/.complete" ]; then
     ln -sfn "$prefix" "$link"
-    echo "Qt $upstream para Windows: ya está en $prefix"
+    echo "Qt $upstream for Windows: already in $prefix"
     exit 0
 fi
 if [ -d "$prefix" ]; then
-    echo "Qt $upstream para Windows: $prefix quedó a medias; se construye de nuevo"
+    echo "Qt $upstream for Windows: $prefix was left half made; building it again"
     rm -rf "$prefix"
 fi
 work="$cache/work-$key"
@@ -69,7 +69,7 @@ rm -rf "$work"
 mkdir -p "$work"
 
 step="fetch Debian's qt6-base source $host_version"
-echo "[1/5] Fuente de qt6-base $host_version"
+echo "[1/5] Source of qt6-base $host_version"
 if ! grep -qs '^\(Types: .*deb-src\|deb-src \)' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list; then
     # Repeat the machine's own binary entries as source entries.
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then
@@ -88,7 +88,7 @@ fi
     fail "no source package qt6-base=$host_version is reachable (is a deb-src entry configured?)"
 
 step="unpack the source"
-echo "[2/5] Desempaquetando"
+echo "[2/5] Unpacking"
 (cd "$work" && dpkg-source -q -x qt6-base_*.dsc src > /dev/null) || fail "dpkg-source could not unpack it"
 source_version=$(sed -n 's/.*QT_REPO_MODULE_VERSION "\([0-9.]*\)".*/\1/p' "$work/src/.cmake.conf")
 [ "$source_version" = "$upstream" ] ||
@@ -99,7 +99,7 @@ SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$work/src/debian/changelog" -STimest
 export SOURCE_DATE_EPOCH
 
 step="configure Qt $upstream for Windows"
-echo "[3/5] Configurando Qt $upstream (static, MinGW-w64)"
+echo "[3/5] Configuring Qt $upstream (static, MinGW-w64)"
 mkdir -p "$work/build"
 # shellcheck disable=SC2086 # options is a word list
 (cd "$work/build" && "$work/src/configure" -prefix "$prefix" $options -qt-host-path /usr \
@@ -108,7 +108,7 @@ mkdir -p "$work/build"
     { tail -30 "$work/configure.log"; fail "configure failed; log: $work/configure.log"; }
 
 step="build Qt (about 25 minutes on two cores)"
-echo "[4/5] Compilando (unos 25 minutos con dos núcleos)"
+echo "[4/5] Building (about 25 minutes on two cores)"
 # Ninja prints a line per step; show one in fifty so the progress stays readable.
 (cd "$work/build" && ninja 2>&1; echo "ninja-exit $?") | tee "$work/build.log" |
     while IFS= read -r line; do
@@ -119,7 +119,7 @@ echo "[4/5] Compilando (unos 25 minutos con dos núcleos)"
             all_steps=${line%%\]*}
             all_steps=${all_steps#*/}
             if [ $((done_steps % 50)) -eq 0 ] || [ "$done_steps" = "$all_steps" ]; then
-                echo "  $done_steps de $all_steps pasos ($(date +%H:%M))"
+                echo "  $done_steps of $all_steps steps ($(date +%H:%M))"
             fi
             ;;
         esac
@@ -128,9 +128,9 @@ grep -q '^ninja-exit 0$' "$work/build.log" ||
     { grep -B5 -A20 'FAILED' "$work/build.log" | head -60; fail "the build failed; log: $work/build.log"; }
 
 step="install into $prefix"
-echo "[5/5] Instalando en $prefix"
+echo "[5/5] Installing into $prefix"
 (cd "$work/build" && cmake --install . > "$work/install.log" 2>&1) || fail "install failed; log: $work/install.log"
 printf '%s\n%s\n' "qt6-base $host_version" "$options" > "$prefix/.complete"
 ln -sfn "$prefix" "$link"
 rm -rf "$work"
-echo "Qt $upstream para Windows: listo en $prefix"
+echo "Qt $upstream for Windows: ready in $prefix"

@@ -28,5 +28,5 @@ else
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo sh tools/debian-root.sh 13 "$steps"
-    [ "$action" = test ] || echo "Listos: build/debian13/windows/zentolar-*-win64.exe y .zip"
+    [ "$action" = test ] || echo "Made: build/debian13/windows/zentolar-*-win64.exe and .zip"
 fi
