@@ -37,10 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QString text = FuzzInput::Units(data + 4 + 2 * keyUnits, units - keyUnits);
     if ((flags & 1) && !text.isEmpty())
         text = text.repeated(length / text.size() + 1).left(length);
-    if (flags & 2) {
-        for (QChar &c : text)
-            c = CodeToChar(std::uint8_t(CharCode(c)));
-    }
+    if (flags & 2)
+        text = TestText::AsCounted(text);
 
     const QString encoded = run(EncryptText, text, key);
     const QString decoded = run(DecryptText, text, key);

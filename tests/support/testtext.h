@@ -17,14 +17,19 @@ inline QString AllCodes()
     return text;
 }
 
+// text brought into code page 1252: each character as the one it counts as ('?' for one the code
+// page cannot hold).
+inline QString AsCounted(QString text)
+{
+    for (QChar &c : text)
+        c = Module1::CodeToChar(std::uint8_t(Module1::CharCode(c)));
+    return text;
+}
+
 // Whether every character of text is one of code page 1252.
 inline bool InCodePage(const QString &text)
 {
-    for (QChar c : text) {
-        if (Module1::CodeToChar(std::uint8_t(Module1::CharCode(c))) != c)
-            return false;
-    }
-    return true;
+    return AsCounted(text) == text;
 }
 
 // length characters drawn evenly from code page 1252.
