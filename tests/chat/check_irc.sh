@@ -71,6 +71,14 @@ for user in ana luis; do
     done
     tmux -L "$terminals" send-keys -t "$user" "/join #zentolar" Enter "/format pubmsg \$1" Enter \
         "/format own_msg \$1" Enter
+    # Ana is in the channel before Luis joins, or she would see him in the names list instead of
+    # joining: the two irssi take their commands each at its own pace.
+    i=0
+    until tmux -L "$terminals" capture-pane -p -t "$user" | grep -q "$user.*has joined"; do
+        i=$((i + 1))
+        [ "$i" -lt 300 ] || { echo "FAIL: $user did not join the channel"; exit 1; }
+        sleep 0.1
+    done
 done
 i=0
 until tmux -L "$terminals" capture-pane -p -t ana | grep -q "luis.*has joined"; do
