@@ -80,7 +80,7 @@ const aboutMessage = await until("the message pane", () => {
 const browser = aboutMessage.getMessagePaneBrowser();
 // The pane loads the message's own address, which ends in ">" and its key (on IMAP, its UID).
 await until("the message to show", () =>
-    decodeURIComponent(browser.currentURI.spec).endsWith(">" + message.messageKey)
+    decodeURIComponent(browser.currentURI.asciiSpec).endsWith(">" + message.messageKey)
     && !browser.webProgress.isLoadingDocument
     && browser.contentDocument?.readyState == "complete");
 // As a user clicks into the message and presses Ctrl+A and Ctrl+C.
