@@ -20,7 +20,7 @@ import time
 import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from cdp import Chromium, Failure  # noqa: E402
+from cdp import Chromium  # noqa: E402
 
 PAGE, ORACLE, WORK = (os.path.abspath(a) for a in sys.argv[1:4])
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -176,7 +176,6 @@ def main():
 def run(browser, port):
     browser.send("Browser.grantPermissions", permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
     page = browser.page()
-    requests = []
     page.send("Network.enable")
     page.send("Runtime.enable")
     page.send("Emulation.setDeviceMetricsOverride", width=360, height=740, deviceScaleFactor=2, mobile=True)

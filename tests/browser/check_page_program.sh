@@ -22,12 +22,7 @@ road_texts "$work"
 
 zentolar_start "$program" "$work"
 
-sandbox=""
-[ "$(id -u)" -ne 0 ] || sandbox="--no-sandbox"
-chromium $sandbox --test-type --user-data-dir="$work/profile" --no-first-run --disable-gpu \
-    --disable-background-networking --disable-component-update --disable-sync \
-    --host-resolver-rules="MAP * ~NOTFOUND, EXCLUDE 127.0.0.1" --password-store=basic \
-    --window-position=0,0 --window-size=900,700 --app="file://$page" > "$work/browser.log" 2>&1 &
+chromium_app "$work" "$page" 900 700
 # The page and the program have the same title: the page's window is known by its class.
 i=0
 browser=""

@@ -27,13 +27,7 @@ zentolar_start "$program" "$work"
 # Each browser with a profile of its own in the work folder, with nothing to show first.
 case $browser_name in
 chromium)
-    # As root, Chromium runs only without its sandbox.
-    sandbox=""
-    [ "$(id -u)" -ne 0 ] || sandbox="--no-sandbox"
-    chromium $sandbox --test-type --user-data-dir="$work/profile" --no-first-run --disable-gpu \
-        --disable-background-networking --disable-component-update --disable-sync --disable-quic \
-        --password-store=basic --window-position=0,0 --window-size=800,600 --app="file://$page" \
-        > "$work/browser.log" 2>&1 &
+    chromium_app "$work" "$page" 800 600
     ;;
 firefox-esr)
     mkdir -p "$work/profile"

@@ -126,6 +126,20 @@ copy_with() {
     done
 }
 
+# Starts Chromium on the display showing page $2 alone, as an app window of $3 x $4 pixels at the
+# top left, with a profile of its own in work folder $1 and its log there. Nothing is shown first,
+# and the browser's own requests (updates, time) find no address: tests reach 127.0.0.1 only.
+chromium_app() {
+    # As root, Chromium runs only without its sandbox.
+    sandbox=""
+    [ "$(id -u)" -ne 0 ] || sandbox="--no-sandbox"
+    # shellcheck disable=SC2086 # no word, or one
+    chromium $sandbox --test-type --user-data-dir="$1/profile" --no-first-run --disable-gpu \
+        --disable-background-networking --disable-component-update --disable-sync --disable-quic \
+        --host-resolver-rules="MAP * ~NOTFOUND, EXCLUDE 127.0.0.1" --password-store=basic \
+        --window-position=0,0 --window-size="$3,$4" --app="file://$2" > "$1/browser.log" 2>&1 &
+}
+
 # Saves a picture of window $1 as PNG $2 (needs ImageMagick's import).
 screenshot() {
     if command -v import > /dev/null; then
