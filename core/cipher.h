@@ -1,11 +1,14 @@
 #pragma once
 
 #include "codepage.h"
+#include "config-zentolar.h"
 
 namespace Core {
 
 // The longest text that the cipher handles under a non-empty key.
-inline constexpr int MaxTextLength = 32766;
+inline constexpr int MaxTextLength = ZENTOLAR_MAX_TEXT_LENGTH;
+// The cipher counts characters in 16 bits.
+static_assert(MaxTextLength > 0 && MaxTextLength < 32767);
 
 enum class Direction { Encrypt, Decrypt };
 

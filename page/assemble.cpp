@@ -2,6 +2,7 @@
 // WebAssembly, with the program's wording, and a Content-Security-Policy that allows exactly the
 // style and the script it holds.
 // Usage: assemble TEMPLATE FONT WASM OUTPUT
+#include "config-zentolar.h"
 #include "errors.h"
 #include "wording.h"
 

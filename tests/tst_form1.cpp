@@ -1,3 +1,4 @@
+#include "config-zentolar.h"
 #include "controls.h"
 #include "errorreport.h"
 #include "form1.h"

@@ -1,5 +1,6 @@
 #include "application.h"
 #include "captionfit.h"
+#include "config-zentolar.h"
 #include "controls.h"
 #include "form1.h"
 #include "module1.h"

@@ -5,18 +5,19 @@
 #   tools/debian-root.sh 12|13 --commit REV COMMAND   the files of one commit alone (git archive)
 #
 # The minimal root (debootstrap --variant=minbase) is made once per machine from the machine's own
-# package archive and kept in $ZENTOLAR_CACHE/debianN/root (default /var/cache/zentolar); a root
+# package archive and kept in the cache folder (cmake/facts.cmake), as debianN/root; a root
 # without its .complete mark is half made and is made again. Every run starts from the root as
 # debootstrap left it: what the run changes goes to a throw-away overlay, so COMMAND must install
 # all it needs, every time. Downloaded packages and package lists are kept beside the root.
 #
 # COMMAND runs with bash in /root/zentolar, a copy of the checkout, with a clean environment
-# (SOURCE_DATE_EPOCH and CI are passed through). Its build/ is the checkout's build/debianN/, so
-# what it builds outlives the run; the Windows Qt cache ($ZENTOLAR_CACHE/windows) is shared too.
+# (SOURCE_DATE_EPOCH, CI and the cache folder are passed through). Its build/ is the checkout's build/debianN/, so
+# what it builds outlives the run; the Windows Qt cache (the cache's windows/) is shared too.
 # Needs root (mount, chroot); one run at a time per checkout.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
-cache=${ZENTOLAR_CACHE:-/var/cache/zentolar}
+command -v cmake > /dev/null || { echo "debian-root: needs cmake (tools/setup.sh)" >&2; exit 1; }
+cache=$(cmake -P "$top/tools/facts.cmake" cache)
 
 usage() {
     echo "usage: $0 12|13 [--commit REV] COMMAND" >&2
@@ -158,5 +159,5 @@ mount --bind "$top/build/debian$release" "$merged/root/zentolar/build"
 step="run: $command"
 echo "Debian $release ($suite): $command"
 chroot "$merged" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
-    ${SOURCE_DATE_EPOCH:+SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH} ${CI:+CI=$CI} \
+    ZENTOLAR_CACHE="$cache" ${SOURCE_DATE_EPOCH:+SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH} ${CI:+CI=$CI} \
     bash -c "cd /root/zentolar && $command"

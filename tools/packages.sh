@@ -4,12 +4,12 @@
 # tools/check-reproducible.sh run it in a fresh root), after tools/setup.sh (windows on Debian 13).
 # Every date comes from SOURCE_DATE_EPOCH, which must be set: the commit's time.
 #
-#   tools/packages.sh OUT_DIR [BUILD_DIR]     BUILD_DIR defaults to build/packages
+#   tools/packages.sh OUT_DIR     built in build/packages/ (the packages and windows-packages presets)
 set -eu
-[ $# -ge 1 ] || { echo "usage: $0 OUT_DIR [BUILD_DIR]" >&2; exit 2; }
+[ $# -eq 1 ] || { echo "usage: $0 OUT_DIR" >&2; exit 2; }
 cd "$(dirname "$0")/.."
 out=$1
-build=${2:-build/packages}
+build=build/packages
 : "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH to the commit time}"
 export SOURCE_DATE_EPOCH
 mkdir -p "$out"
@@ -23,12 +23,8 @@ if [ "$(cat "$build/source-date-epoch" 2> /dev/null)" != "$SOURCE_DATE_EPOCH" ];
 fi
 
 # The packages hold the program alone: tests and benchmarks are left out of these builds.
-options="-DBUILD_TESTING=OFF -DZENTOLAR_BUILD_BENCH=OFF"
-# shellcheck disable=SC2086 # a word list of options
-cmake -S . -B "$build/debian" -G Ninja -DCMAKE_BUILD_TYPE=Release $options > /dev/null
-cmake --build "$build/debian"
 rm -rf "$build/debian/out"
-cpack --config "$build/debian/CPackConfig.cmake" -G DEB -B "$build/debian/out" > /dev/null
+cmake --workflow --preset packages > "$build/debian.log" || { tail -40 "$build/debian.log"; exit 1; }
 cp "$build/debian/out"/zentolar_*.deb "$out/"
 
 # The page and the Windows packages come from Debian 13: the page from its clang, the Windows
@@ -36,12 +32,11 @@ cp "$build/debian/out"/zentolar_*.deb "$out/"
 version_id=$(. /etc/os-release && echo "${ID:-}-${VERSION_ID:-}")
 if [ "$version_id" = debian-13 ]; then
     cp "$build/debian/page"/zentolar-*.html "$out/"
-    if [ -f /var/cache/zentolar/windows/qt/.complete ]; then
-        # shellcheck disable=SC2086
-        cmake --preset windows -B "$build/windows" $options > /dev/null
-        cmake --build "$build/windows"
+    windows_qt=$(cmake -P tools/facts.cmake windows_qt)
+    if [ -f "$windows_qt/.complete" ]; then
         rm -rf "$build/windows/out"
-        cpack --config "$build/windows/CPackConfig.cmake" -B "$build/windows/out" > /dev/null
+        cmake --workflow --preset windows-packages > "$build/windows.log" ||
+            { tail -40 "$build/windows.log"; exit 1; }
         cp "$build/windows/out"/zentolar-*-win64.exe "$build/windows/out"/zentolar-*-win64.zip "$out/"
     else
         echo "Qt for Windows is not built (tools/setup.sh windows): no Windows installer or zip"

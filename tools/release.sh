@@ -41,15 +41,14 @@ begin "check that the tree is committed"
     fail "the tree has changes that are not committed:
 $(git status --short | head -20)"
 commit=$(git rev-parse HEAD)
-name=$(sed -n 's/^project(\([A-Za-z]*\) VERSION .*/\1/p' CMakeLists.txt)
-version=$(sed -n 's/^project([A-Za-z]* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || fail "no version in the project() line of CMakeLists.txt"
+name=$(cmake -P tools/facts.cmake name) || fail "cmake could not read cmake/facts.cmake"
+version=$(cmake -P tools/facts.cmake version)
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$commit")
 export SOURCE_DATE_EPOCH
-echo "Zentolar $version, commit $commit, dated $(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S') UTC"
+echo "$name $version, commit $commit, dated $(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S') UTC"
 
 # The README's test command, and where each root's packages are built.
-tests=$(sh tools/test-command.sh) || fail "no test command in the README"
+tests="sh tools/setup.sh && cmake --workflow --preset debug"
 out=build/release-$version
 stage="$top/build/release-stage"
 rm -rf "$stage" "build/debian12/release-$version" "build/debian13/release-$version"

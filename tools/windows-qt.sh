@@ -1,9 +1,9 @@
 #!/bin/sh
 # Builds Qt for Windows (static, release, MinGW-w64) from Debian's own qtbase source of exactly
 # the host's Qt version, once per machine, into a cache outside the checkout:
-#   $ZENTOLAR_CACHE/windows/qt-<version>-<key>/   the installed Qt (key: configure options + toolchain)
-#   $ZENTOLAR_CACHE/windows/qt                    a link to it, which the `windows` presets use
-# ZENTOLAR_CACHE defaults to /var/cache/zentolar. A cache without its .complete mark is the
+#   CACHE/windows/qt-<version>-<key>/   the installed Qt (key: configure options + toolchain)
+#   CACHE/windows/qt                    a link to it, which the `windows` presets use
+# CACHE is the cache folder of cmake/facts.cmake. A cache without its .complete mark is the
 # leftover of an interrupted build and is built again. Run by `tools/setup.sh windows`.
 #
 # Every Windows program is made from one Qt, the LTS series below. Its host tools (moc, rcc) must be
@@ -11,7 +11,7 @@
 # Debian 13 root on any other Linux (tools/windows.sh chooses).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
-cache=${ZENTOLAR_CACHE:-/var/cache/zentolar}/windows
+cache=$(cmake -P "$top/tools/facts.cmake" cache)/windows
 series=6.8
 toolchain="$top/cmake/mingw-w64-x86_64.cmake"
 sudo=""
@@ -45,7 +45,7 @@ Run the Windows build in a Debian 13 root: sh tools/windows.sh" ;;
 esac
 key=$(printf '%s\n' "$options" | cat - "$toolchain" | sha256sum | cut -c1-12)
 prefix="$cache/qt-$upstream-$key"
-link="$cache/qt"
+link=$(cmake -P "$top/tools/facts.cmake" windows_qt)
 
 step="prepare the cache folder $cache"
 if ! mkdir -p "$cache" 2>/dev/null || [ ! -w "$cache" ]; then

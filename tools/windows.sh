@@ -2,6 +2,7 @@
 # Makes the Windows program from Qt 6.8, whatever Linux runs this:
 #
 #   tools/windows.sh [package]   the installer and the portable zip, zentolar-<version>-win64.exe/.zip
+#                                (build/packages/windows/out)
 #   tools/windows.sh test        every Windows test: the suites, the program, its clipboard and its
 #                                installer, under Wine on a private display
 #
@@ -12,14 +13,14 @@ set -eu
 cd "$(dirname "$0")/.."
 action=${1:-package}
 case $action in
-package) last="cpack --preset windows" ;;
-test) last="ctest --preset windows" ;;
+package) workflow=windows-packages ;;
+test) workflow=windows ;;
 *)
     echo "usage: $0 [package|test]" >&2
     exit 2
     ;;
 esac
-steps="sh tools/setup.sh windows && cmake --preset windows && cmake --build --preset windows && $last"
+steps="sh tools/setup.sh windows && cmake --workflow --preset $workflow"
 
 version_id=$(. /etc/os-release && echo "${ID:-}-${VERSION_ID:-}")
 if [ "$version_id" = debian-13 ]; then
@@ -28,5 +29,5 @@ else
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo sh tools/debian-root.sh 13 "$steps"
-    [ "$action" = test ] || echo "Made: build/debian13/windows/zentolar-*-win64.exe and .zip"
+    [ "$action" = test ] || echo "Made: build/debian13/packages/windows/out/zentolar-*-win64.exe and .zip"
 fi

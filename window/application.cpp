@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "config-zentolar.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QIcon>

@@ -1,5 +1,6 @@
 #include "errorreport.h"
 
+#include "config-zentolar.h"
 #include "module1.h"
 #include "wording.h"
 

@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "captionfit.h"
+#include "config-zentolar.h"
 #include "errorreport.h"
 #include "keyprompt.h"
 #include "module1.h"
