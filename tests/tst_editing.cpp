@@ -6,6 +6,7 @@
 
 #include "controls.h"
 #include "fieldtext.h"
+#include "fixture.h"
 #include "module1.h"
 #include "pieceddocument.h"
 #include "testtext.h"
@@ -399,10 +400,7 @@ public:
         : m_window([this](QWidget *) { return m_answer; },
                    [this](QWidget *, const QString &message) { m_reported = message; })
     {
-        TestWindow::clearGlobals();
-        QApplication::clipboard()->clear();
-        if (QApplication::clipboard()->supportsSelection())
-            QApplication::clipboard()->clear(QClipboard::Selection);
+        Fixture::clear();
         for (int i = 0; i < 2; ++i) {
             TextField *field = fieldAt(i);
             QPlainTextEdit &plain = m_plain[i];

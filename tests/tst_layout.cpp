@@ -2,29 +2,19 @@
 #include "captionfit.h"
 #include "config-zentolar.h"
 #include "controls.h"
+#include "fixture.h"
 #include "form1.h"
 #include "module1.h"
-#include "testtext.h"
 #include "textfield.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
-#include <QGlyphRun>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
-#include <QRandomGenerator>
-#include <QScopeGuard>
-#include <QSet>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextLayout>
-#include <QTranslator>
 
 #include <algorithm>
 #include <memory>
@@ -59,6 +49,7 @@ class TestLayout : public QObject
 private slots:
     void initTestCase();
     void init();
+    void cleanup();
 
     void windowHasFixedClientArea();
     void controlsSitAtTheirPlaces_data();
@@ -72,17 +63,8 @@ private slots:
     void buttonsArePressedFromTheKeyboard();
     void captionsHaveNoAccessKeys();
     void fieldsAreNamedByTheirLabels();
-    void qtTextsAreSpanish();
-    void contextMenusAreSpanish_data();
-    void contextMenusAreSpanish();
-    void qtTranslationIsFoundUnderEitherName_data();
-    void qtTranslationIsFoundUnderEitherName();
-    void applicationIsNamedVersionedAndHasItsIcon();
 
-    void encryptedTextSurvivesTheRoadThroughTheButtons_data();
-    void encryptedTextSurvivesTheRoadThroughTheButtons();
     void screenshot();
-    void everyCodeWithoutAGlyphIsABoxOfItsOwn();
 };
 
 void TestLayout::initTestCase()
@@ -92,7 +74,12 @@ void TestLayout::initTestCase()
 
 void TestLayout::init()
 {
-    TestWindow::clearGlobals();
+    Fixture::init();
+}
+
+void TestLayout::cleanup()
+{
+    Fixture::cleanup();
 }
 
 void TestLayout::windowHasFixedClientArea()
@@ -325,138 +312,6 @@ void TestLayout::fieldsAreNamedByTheirLabels()
     QCOMPARE(name("Command2"), QStringLiteral("<= Desenciptar "));
 }
 
-void TestLayout::qtTextsAreSpanish()
-{
-    // The fields' context menu and Qt's standard dialogs.
-    QCOMPARE(QCoreApplication::translate("QWidgetTextControl", "&Undo"), QStringLiteral("&Deshacer"));
-    QCOMPARE(QCoreApplication::translate("QWidgetTextControl", "Select All"),
-             QStringLiteral("Seleccionar todo"));
-    QCOMPARE(QLocale().language(), QLocale::Spanish);
-}
-
-void TestLayout::contextMenusAreSpanish_data()
-{
-    QTest::addColumn<QString>("widget");
-    QTest::newRow("the plain-text field") << "Text1";
-    QTest::newRow("the encoded field") << "Text3";
-    QTest::newRow("the key prompt's line") << "KeyPrompt";
-}
-
-void TestLayout::contextMenusAreSpanish()
-{
-    QFETCH(QString, widget);
-
-    TestWindow c(answerKey, ignoreErrors);
-    QVERIFY(c.found);
-    QLineEdit keyLine;
-    std::unique_ptr<QMenu> menu;
-    if (widget == QLatin1String("KeyPrompt")) {
-        menu.reset(keyLine.createStandardContextMenu());
-    } else {
-        TextField *field = c.field(widget);
-        QVERIFY(field);
-        menu.reset(field->createStandardContextMenu(QPoint(5, 5)));
-    }
-    QVERIFY(menu);
-    QStringList texts;
-    for (QAction *action : menu->actions())
-        texts << action->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
-    for (const char *spanish : {"Deshacer", "Rehacer", "Cortar", "Copiar", "Pegar", "Seleccionar todo"})
-        QVERIFY2(texts.contains(QLatin1String(spanish)), qPrintable(texts.join(QLatin1String(", "))));
-}
-
-void TestLayout::qtTranslationIsFoundUnderEitherName_data()
-{
-    QTest::addColumn<QStringList>("catalogs"); // folder/catalog files to lay out, folders "a" and "b"
-    QTest::addColumn<QString>("expected"); // the file that is loaded, or empty for none
-
-    QTest::newRow("the combined catalog of a Windows deployment")
-        << QStringList {"a/qt_es.qm"} << "a/qt_es.qm";
-    QTest::newRow("the qtbase catalog of a Linux distribution")
-        << QStringList {"a/qtbase_es.qm"} << "a/qtbase_es.qm";
-    QTest::newRow("the combined catalog before qtbase in the same folder")
-        << QStringList {"a/qtbase_es.qm", "a/qt_es.qm"} << "a/qt_es.qm";
-    QTest::newRow("the running Qt's folder before the copy built in")
-        << QStringList {"a/qtbase_es.qm", "b/qt_es.qm"} << "a/qtbase_es.qm";
-    QTest::newRow("the second folder when the first has none")
-        << QStringList {"b/qtbase_es.qm"} << "b/qtbase_es.qm";
-    QTest::newRow("no catalog in either folder") << QStringList {"a/qtbase_fr.qm"} << "";
-}
-
-void TestLayout::qtTranslationIsFoundUnderEitherName()
-{
-    QFETCH(QStringList, catalogs);
-    QFETCH(QString, expected);
-
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    for (const QString &catalog : catalogs) {
-        QVERIFY(QDir(dir.path()).mkpath(catalog.section(QLatin1Char('/'), 0, 0)));
-        QVERIFY(QFile::copy(QStringLiteral(":/i18n/qtbase_es.qm"), dir.filePath(catalog)));
-    }
-    QTranslator translator;
-    const bool found
-        = LoadQtTranslation(translator, QLocale(QLocale::Spanish, QLocale::Spain),
-                            {dir.filePath(QStringLiteral("a")), dir.filePath(QStringLiteral("b"))});
-    QCOMPARE(found, !expected.isEmpty());
-    if (found) {
-        QCOMPARE(QDir(dir.path()).relativeFilePath(translator.filePath()), expected);
-        QCOMPARE(translator.translate("QWidgetTextControl", "&Undo"), QStringLiteral("&Deshacer"));
-    }
-}
-
-void TestLayout::applicationIsNamedVersionedAndHasItsIcon()
-{
-    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral(ZENTOLAR_NAME));
-    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral(ZENTOLAR_VERSION));
-
-    TestWindow c(answerKey, ignoreErrors);
-    QVERIFY(c.found);
-    const QList<QSize> sizes = c.form.windowIcon().availableSizes();
-    for (int size : {ZENTOLAR_ICON_SIZES})
-        QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
-}
-
-void TestLayout::encryptedTextSurvivesTheRoadThroughTheButtons_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("key");
-
-    const QString all = TestText::AllCodes();
-    QTest::newRow("every code under a one-letter key") << all << QStringLiteral("a");
-    QTest::newRow("lines whose encoded form holds NUL, CR and LF")
-        << QStringLiteral("¿Qué tal?\r\nBien.\r\n") << QStringLiteral("A");
-    QTest::newRow("a text that encodes to a lone CR and a lone LF")
-        << QStringLiteral("\x0c\x09") << QStringLiteral("\x01");
-    QTest::newRow("the longest text, every code many times")
-        << all.repeated(128).left(MaxTextLength) << QStringLiteral("Secreto");
-
-    QRandomGenerator random(99);
-    for (int i = 0; i < 5; ++i) {
-        const QString text = TestText::RandomCodePage(random, random.bounded(1, 400));
-        QTest::addRow("random text %d", i) << text << TestText::RandomCodePage(random, random.bounded(1, 12));
-    }
-}
-
-void TestLayout::encryptedTextSurvivesTheRoadThroughTheButtons()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, key);
-
-    TestWindow c([&](QWidget *) { return key; }, ignoreErrors);
-    QVERIFY(c.found);
-    c.form.show();
-    c.text1->setText(text);
-    QTest::mouseClick(c.command1, Qt::LeftButton);
-    QVERIFY(noError());
-    QCOMPARE(c.text3->text(), EncryptText(text, key));
-
-    c.text1->setText(QString());
-    QTest::mouseClick(c.command2, Qt::LeftButton);
-    QVERIFY(noError());
-    QCOMPARE(c.text1->text(), text);
-}
-
 void TestLayout::screenshot()
 {
     TestWindow c(answerKey, ignoreErrors);
@@ -473,53 +328,6 @@ void TestLayout::screenshot()
     QVERIFY(shot.save(path));
     QCOMPARE(QImage(path).size(), QSize(486, 214) * shot.devicePixelRatio());
     qInfo("Screenshot: %s", qPrintable(path));
-}
-
-void TestLayout::everyCodeWithoutAGlyphIsABoxOfItsOwn()
-{
-    // All 256 codes, sixteen to a line, at the fields' own font and size.
-    QString text;
-    for (int row = 0; row < 16; ++row) {
-        for (int column = 0; column < 16; ++column)
-            text += CodeToChar(std::uint8_t(16 * row + column));
-        text += QStringLiteral("\r\n");
-    }
-    TextField field;
-    field.setObjectName(QStringLiteral("Codes"));
-    field.resize(420, 400);
-    field.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&field));
-    field.setText(text);
-    QCOMPARE(field.text(), text);
-
-    // Each code without a glyph of its own is drawn by the codes' font, each with a glyph of its own.
-    QSet<quint32> glyphs;
-    int boxes = 0;
-    for (QTextBlock block = field.document()->firstBlock(); block.isValid(); block = block.next()) {
-        QTextLayout line(block.text(), field.font());
-        line.beginLayout();
-        line.createLine();
-        line.endLayout();
-        for (const QGlyphRun &run : line.glyphRuns()) {
-            if (run.rawFont().familyName() != QLatin1String("Zentolar Codigos"))
-                continue;
-            for (quint32 glyph : run.glyphIndexes()) {
-                glyphs.insert(glyph);
-                ++boxes;
-            }
-        }
-    }
-    // 0..31 but the tab, 127, the five undefined codes, 160 and 173.
-    QCOMPARE(boxes, 31 + 1 + 5 + 2);
-    QCOMPARE(glyphs.size(), boxes);
-
-    // Three times the size, for the eye.
-    const QImage shot = field.grab().toImage();
-    const QImage zoomed = shot.scaled(shot.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    QVERIFY(QDir().mkpath(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)));
-    const QString path = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("codes.png"));
-    QVERIFY(zoomed.save(path));
-    qInfo("Every code: %s", qPrintable(path));
 }
 
 QTEST_MAIN(TestLayout)

@@ -1,4 +1,5 @@
 #include "fieldtext.h"
+#include "fixture.h"
 #include "module1.h"
 #include "pieceddocument.h"
 #include "testtext.h"
@@ -7,6 +8,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QGlyphRun>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -14,6 +18,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
@@ -39,6 +44,9 @@ class TestTextField : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
+
     void setTextReadsBackUnchanged_data();
     void setTextReadsBackUnchanged();
     void randomTextsRichInControlCodesReadBack();
@@ -71,6 +79,7 @@ private slots:
     void homeAndEndStopAtAPieceBreakAsAtAWrap_data();
     void homeAndEndStopAtAPieceBreakAsAtAWrap();
     void linesCommittedByAnInputMethodAreRealLines();
+    void everyCodeWithoutAGlyphIsABoxOfItsOwn();
 };
 
 // Puts the cursor at offset within block number block.
@@ -79,6 +88,16 @@ void placeCursor(TextField &field, int block, int offset)
     QTextCursor cursor(field.document()->findBlockByNumber(block));
     cursor.setPosition(cursor.position() + offset);
     field.setTextCursor(cursor);
+}
+
+void TestTextField::init()
+{
+    Fixture::init();
+}
+
+void TestTextField::cleanup()
+{
+    Fixture::cleanup();
 }
 
 void TestTextField::setTextReadsBackUnchanged_data()
@@ -750,6 +769,53 @@ void TestTextField::linesCommittedByAnInputMethodAreRealLines()
     event.setCommitString(QStringLiteral("X\nY中"));
     QApplication::sendEvent(&field, &event);
     QCOMPARE(field.text(), piece + QStringLiteral("bbX\r\nY?bb"));
+}
+
+void TestTextField::everyCodeWithoutAGlyphIsABoxOfItsOwn()
+{
+    // All 256 codes, sixteen to a line, at the fields' own font and size.
+    QString text;
+    for (int row = 0; row < 16; ++row) {
+        for (int column = 0; column < 16; ++column)
+            text += Module1::CodeToChar(std::uint8_t(16 * row + column));
+        text += QStringLiteral("\r\n");
+    }
+    TextField field;
+    field.setObjectName(QStringLiteral("Codes"));
+    field.resize(420, 400);
+    field.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&field));
+    field.setText(text);
+    QCOMPARE(field.text(), text);
+
+    // Each code without a glyph of its own is drawn by the codes' font, each with a glyph of its own.
+    QSet<quint32> glyphs;
+    int boxes = 0;
+    for (QTextBlock block = field.document()->firstBlock(); block.isValid(); block = block.next()) {
+        QTextLayout line(block.text(), field.font());
+        line.beginLayout();
+        line.createLine();
+        line.endLayout();
+        for (const QGlyphRun &run : line.glyphRuns()) {
+            if (run.rawFont().familyName() != QLatin1String("Zentolar Codigos"))
+                continue;
+            for (quint32 glyph : run.glyphIndexes()) {
+                glyphs.insert(glyph);
+                ++boxes;
+            }
+        }
+    }
+    // 0..31 but the tab, 127, the five undefined codes, 160 and 173.
+    QCOMPARE(boxes, 31 + 1 + 5 + 2);
+    QCOMPARE(glyphs.size(), boxes);
+
+    // Three times the size, for the eye.
+    const QImage shot = field.grab().toImage();
+    const QImage zoomed = shot.scaled(shot.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QVERIFY(QDir().mkpath(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)));
+    const QString path = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("codes.png"));
+    QVERIFY(zoomed.save(path));
+    qInfo("Every code: %s", qPrintable(path));
 }
 
 QTEST_MAIN(TestTextField)

@@ -60,15 +60,6 @@ struct TestWindow : Controls
     {
     }
 
-    // Every test starts with the program's global strings empty.
-    static void clearGlobals()
-    {
-        Module1::ResultText.clear();
-        Module1::PlainText.clear();
-        Module1::CipherText.clear();
-        Module1::CipherKey.clear();
-    }
-
     Form1 form;
     const bool found;
 };
