@@ -147,57 +147,16 @@ screenshot() {
     fi
 }
 
-# Every code of code page 1252 in order, as the fields copy a plain text: a tab as a tab, the other
-# control codes as the control pictures U+2400..U+241F, 127 as U+2421, the five codes code page
-# 1252 leaves undefined as U+2422..U+2426, every other code as its character (160 a raw no-break
-# space); in UTF-8.
-# shellcheck disable=SC2059 # each code is written as the octal escape of a printf format
-all_codes() {
-    i=0
-    while [ "$i" -lt 32 ]; do
-        if [ "$i" -eq 9 ]; then
-            printf '\t'
-        else
-            printf "\\342\\220\\$(printf %o $((0x80 + i)))"
-        fi
-        i=$((i + 1))
-    done
-    i=32
-    while [ "$i" -lt 127 ]; do
-        printf "\\$(printf %o "$i")"
-        i=$((i + 1))
-    done
-    printf '\342\220\241'
-    i=128
-    while [ "$i" -lt 160 ]; do
-        case $i in
-        129) printf '\342\220\242' ;; 141) printf '\342\220\243' ;; 143) printf '\342\220\244' ;;
-        144) printf '\342\220\245' ;; 157) printf '\342\220\246' ;;
-        *) printf "\\$(printf %o "$i")" | iconv -f CP1252 -t UTF-8 ;;
-        esac
-        i=$((i + 1))
-    done
-    while [ "$i" -lt 256 ]; do
-        printf "\\$(printf %o "$i")" | iconv -f ISO-8859-1 -t UTF-8
-        i=$((i + 1))
-    done
-}
-
-# Writes the encoded texts the roads of an encoded text are tried with into folder $1, as another
-# program hands them to "Codigo codificado": every code; a letter of Spanish prose with paragraphs,
-# tabs and runs of blanks; that prose run on to the longest text the cipher takes (32766
-# characters on one line); and a word that holds no blank, tab or line break. The caller sets
-# $here to its own folder under tests/.
+# Writes the texts the roads of an encoded text are tried with into folder $1, as another program
+# hands them to a field, made by the program's own code (tests/support/roadtexts.cpp): every code;
+# a letter of Spanish prose with paragraphs, tabs and runs of blanks; that prose run on to the
+# longest text the cipher takes, on one line; and a word that holds no blank, tab or line break.
+# The test sets ZENTOLAR_ROAD_TEXTS to that program; the caller sets $here to its own folder under
+# tests/.
 # shellcheck disable=SC2154 # $here is the caller's
 road_texts() {
-    { all_codes; printf '\nfin'; } > "$1/every code"
-    cp "$here/../support/prosa.txt" "$1/prose"
-    i=0
-    while [ "$i" -lt 12 ]; do
-        tr '\n' '\t' < "$1/prose"
-        i=$((i + 1))
-    done | iconv -f UTF-8 -t CP1252 | head -c 32766 | iconv -f CP1252 -t UTF-8 > "$1/longest"
-    printf 'Hola' > "$1/short"
+    : "${ZENTOLAR_ROAD_TEXTS:?the test sets ZENTOLAR_ROAD_TEXTS}"
+    "$ZENTOLAR_ROAD_TEXTS" "$1" "$here/../support/prosa.txt"
 }
 
 # With the focus on "Encriptar =>" of Zentolar's window $1, takes in encoded text file $2 as a user
