@@ -11,8 +11,9 @@
 # all it needs, every time. Downloaded packages and package lists are kept beside the root.
 #
 # COMMAND runs with bash in /root/zentolar, a copy of the checkout, with a clean environment
-# (SOURCE_DATE_EPOCH, CI and the cache folder are passed through). Its build/ is the checkout's build/debianN/, so
-# what it builds outlives the run; the Windows Qt cache (the cache's windows/) is shared too.
+# (SOURCE_DATE_EPOCH, CI and the cache folder are passed through). Its build/ is the checkout's
+# build/debianN/, so what it builds outlives the run; the cache's windows/ (Qt for Windows) is
+# shared too.
 # Needs root (mount, chroot); one run at a time per checkout.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
