@@ -39,12 +39,12 @@ void TestApplication::initTestCase()
 
 void TestApplication::init()
 {
-    Fixture::init();
+    Fixture::clear();
 }
 
 void TestApplication::cleanup()
 {
-    Fixture::cleanup();
+    Fixture::clear();
 }
 
 void TestApplication::qtTextsAreSpanish()

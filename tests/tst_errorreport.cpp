@@ -29,12 +29,12 @@ private slots:
 
 void TestErrorReport::init()
 {
-    Fixture::init();
+    Fixture::clear();
 }
 
 void TestErrorReport::cleanup()
 {
-    Fixture::cleanup();
+    Fixture::clear();
 }
 
 void TestErrorReport::errorMessages_data()

@@ -56,12 +56,12 @@ private slots:
 
 void TestForm1::init()
 {
-    Fixture::init();
+    Fixture::clear();
 }
 
 void TestForm1::cleanup()
 {
-    Fixture::cleanup();
+    Fixture::clear();
 }
 
 void TestForm1::keyIsAskedBeforeTheWindowAppears()

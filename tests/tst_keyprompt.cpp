@@ -31,12 +31,12 @@ private slots:
 
 void TestKeyPrompt::init()
 {
-    Fixture::init();
+    Fixture::clear();
 }
 
 void TestKeyPrompt::cleanup()
 {
-    Fixture::cleanup();
+    Fixture::clear();
 }
 
 void TestKeyPrompt::realPromptAsksWithEmptyLine()

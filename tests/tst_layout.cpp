@@ -74,12 +74,12 @@ void TestLayout::initTestCase()
 
 void TestLayout::init()
 {
-    Fixture::init();
+    Fixture::clear();
 }
 
 void TestLayout::cleanup()
 {
-    Fixture::cleanup();
+    Fixture::clear();
 }
 
 void TestLayout::windowHasFixedClientArea()

@@ -92,12 +92,12 @@ void placeCursor(TextField &field, int block, int offset)
 
 void TestTextField::init()
 {
-    Fixture::init();
+    Fixture::clear();
 }
 
 void TestTextField::cleanup()
 {
-    Fixture::cleanup();
+    Fixture::clear();
 }
 
 void TestTextField::setTextReadsBackUnchanged_data()

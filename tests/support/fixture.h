@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QTest>
 
-// What every suite of the window does around each test function, from its init() and cleanup():
+// What every suite of the window calls around each test function, from its init() and cleanup():
 // the program's global strings start empty and the clipboards hold nothing a test copied, so that
 // no test sees what another left.
 namespace Fixture {
@@ -24,16 +24,6 @@ inline void clear()
     clipboard->clear();
     if (clipboard->supportsSelection())
         clipboard->clear(QClipboard::Selection);
-}
-
-inline void init()
-{
-    clear();
-}
-
-inline void cleanup()
-{
-    clear();
 }
 
 } // namespace Fixture
