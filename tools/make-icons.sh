@@ -5,9 +5,8 @@
 set -eu
 cd "$(dirname "$0")/../resources"
 
-# The sizes the build installs and compiles in: ZENTOLAR_ICON_SIZES in CMakeLists.txt.
-sizes=$(sed -n 's/^set(ZENTOLAR_ICON_SIZES \([0-9 ]*\))$/\1/p' ../CMakeLists.txt)
-[ -n "$sizes" ] || { echo "ZENTOLAR_ICON_SIZES not found in CMakeLists.txt" >&2; exit 1; }
+# The sizes the build installs and compiles in, from the project's facts.
+sizes=$(cmake -P ../tools/facts.cmake icon_sizes)
 images=""
 for size in $sizes; do
     rsvg-convert -w "$size" -h "$size" zentolar.svg -o "icons/zentolar-$size.png"
