@@ -71,11 +71,14 @@ const message = await until("the message in the inbox", () => {
     inbox.updateFolder(null);
     return [...inbox.messages].find(m => m.mime2DecodedSubject == subject);
 });
-MailUtils.displayMessageInFolderTab(message);
-const about3Pane = window.gTabmail.currentAbout3Pane;
+// A new profile's first message can be asked for while the folder tab is still loading, which
+// drops the request: it is asked for again every three seconds until the pane shows it.
+let polls = 0;
 const aboutMessage = await until("the message pane", () => {
-    const w = about3Pane.messageBrowser.contentWindow;
-    return w.gMessage == message && w;
+    if (polls++ % 30 == 0)
+        MailUtils.displayMessageInFolderTab(message);
+    const w = window.gTabmail.currentAbout3Pane?.messageBrowser?.contentWindow;
+    return w?.gMessage == message && w;
 });
 const browser = aboutMessage.getMessagePaneBrowser();
 // The pane loads the message's own address, which ends in ">" and its key (on IMAP, its UID).
