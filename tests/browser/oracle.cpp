@@ -3,7 +3,8 @@
 // empty string); each output line holds, the same way:
 //   EncryptText(text, key) or "!" and the error message, DecryptText(text, key) likewise,
 //   ToDisplay(text), ToClipboard(text, Plain), ToClipboard(text, Encoded), FromPasted(pasted),
-//   Normalize(pasted) (typed), KeyAsCounted(key).
+//   Normalize(pasted) (typed), KeyAsCounted(key), FromDisplay(pasted).
+// Each answer is flushed at once, so a test can ask one question at a time.
 #include "errorreport.h"
 #include "fieldtext.h"
 #include "keyprompt.h"
@@ -69,8 +70,9 @@ int main()
             toHex(FieldText::FromPasted(pasted)),
             toHex(FieldText::Normalize(pasted)),
             toHex(KeyAsCounted(key)),
+            toHex(FieldText::FromDisplay(pasted)),
         };
-        out << results.join(QLatin1Char(' ')) << '\n';
+        out << results.join(QLatin1Char(' ')) << Qt::endl;
     }
     return 0;
 }

@@ -1,17 +1,17 @@
 """A client for Marionette, the remote control that Thunderbird and Firefox carry, just enough to run
-scripts in the program's own windows (its chrome), as its own tests do."""
+scripts in the program's own windows (its chrome), as its own tests do, or in the page it shows."""
 import json
 import socket
 
 
 class Marionette:
-    def __init__(self, port, timeout=120):
+    def __init__(self, port, timeout=120, context="chrome"):
         self.socket = socket.create_connection(("127.0.0.1", port), timeout=timeout)
         self.buffer = b""
         self.next_id = 0
         self.read()  # the greeting
         self.command("WebDriver:NewSession", {"capabilities": {}})
-        self.command("Marionette:SetContext", {"value": "chrome"})
+        self.command("Marionette:SetContext", {"value": context})
         self.command("WebDriver:SetTimeouts", {"script": timeout * 1000})
 
     def read(self):

@@ -1,0 +1,73 @@
+"""The program's rules, asked of the program's own code (page_oracle) one question or a batch at a
+time: strings travel as UTF-16 units in hex, so that no unit is changed on the way."""
+
+import subprocess
+
+NAMES = ["encoded", "decoded", "shown", "plain copy", "encoded copy", "pasted", "typed", "key", "from shown"]
+
+
+def utf16(text):
+    """The UTF-16 units of a Python string; lone surrogates stay themselves."""
+    data = text.encode("utf-16-le", "surrogatepass")
+    return [int.from_bytes(data[i:i + 2], "little") for i in range(0, len(data), 2)]
+
+
+def units(text):
+    """A string as the oracle's hex."""
+    return "".join(f"{u:04x}" for u in utf16(text)) or "-"
+
+
+def from_units(hex_text):
+    data = b"" if hex_text == "-" else bytes.fromhex(hex_text.lstrip("!"))
+    return bytes(b for i in range(0, len(data), 2) for b in (data[i + 1], data[i])).decode("utf-16-le", "surrogatepass")
+
+
+def batch(oracle, cases):
+    """The oracle's answers to (text, key, pasted) cases, as hex, in the order of NAMES."""
+    lines = "".join(f"{units(t)} {units(k)} {units(p)}\n" for t, k, p in cases)
+    out = subprocess.run([oracle], input=lines, capture_output=True, text=True, check=True).stdout.split("\n")
+    return [line.split(" ") for line in out[: len(cases)]]
+
+
+class Rules:
+    """What the program makes of a string, one question at a time. Texts are the program's (line
+    breaks as CR LF); shown texts are a field's (line breaks as LF, control codes as pictures)."""
+
+    def __init__(self, oracle):
+        self.process = subprocess.Popen([oracle], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait()
+
+    def ask(self, text="", key="", pasted=""):
+        self.process.stdin.write(f"{units(text)} {units(key)} {units(pasted)}\n")
+        self.process.stdin.flush()
+        return self.process.stdout.readline().rstrip("\n").split(" ")
+
+    def shown(self, text):
+        return from_units(self.ask(text=text)[2])
+
+    def text(self, shown):
+        return from_units(self.ask(pasted=shown)[8])
+
+    def typed(self, typed):
+        """What a typed string shows as."""
+        return from_units(self.ask(pasted=typed)[6])
+
+    def pasted(self, pasted):
+        """What a pasted string shows as."""
+        return self.shown(from_units(self.ask(pasted=pasted)[5]))
+
+    def copy(self, shown, encoded):
+        """What a field copies of a shown text: the encoded field's form, or the plain one."""
+        return from_units(self.ask(text=self.text(shown))[4 if encoded else 3])
+
+    def result(self, shown, key, encrypt):
+        """The shown result of "Encriptar =>" or "<= Desenciptar " on a shown text, None on failure."""
+        answer = self.ask(text=self.text(shown), key=key)[0 if encrypt else 1]
+        return None if answer.startswith("!") else self.shown(from_units(answer))
+
+    def counted(self, key):
+        """The key as the key line shows it."""
+        return from_units(self.ask(key=key)[7])
