@@ -10,11 +10,12 @@ set -eu
 # lines check the Windows resources, the desktop files and the Debian package, fuzz, build the
 # page's WebAssembly (clang, lld), and check the code's format and the shell scripts; the fourth
 # sends an encoded text through real browsers on a private display, as a user would, and drives
-# the page in Chromium (python3).
+# the page in Chromium, Firefox ESR and WebKitGTK (its WebDriver, whose package brings the
+# engine's MiniBrowser) from python3.
 packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev
     binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev lld
     clang-format shellcheck
-    chromium firefox-esr xvfb xauth xdotool xclip python3"
+    chromium firefox-esr webkit2gtk-driver xvfb xauth xdotool xclip python3"
 windows=false
 if [ "${1:-}" = roads ]; then
     packages="$packages thunderbird dovecot-imapd ngircd irssi tmux"

@@ -16,7 +16,7 @@ page=$2
 work=$3
 browser_name=$4
 rm -rf "$work"
-mkdir -p "$work/home"
+mkdir -p "$work"
 # The program and the browser end with their display.
 trap 'display_stop "$work"' EXIT
 display_start "$work"
@@ -24,33 +24,8 @@ road_texts "$work"
 
 zentolar_start "$program" "$work"
 
-# Each browser with a profile of its own in the work folder, with nothing to show first.
-case $browser_name in
-chromium)
-    chromium_app "$work" "$page" 800 600
-    ;;
-firefox-esr)
-    mkdir -p "$work/profile"
-    cat > "$work/profile/user.js" << 'PREFS'
-user_pref("browser.shell.checkDefaultBrowser", false);
-user_pref("browser.startup.homepage_override.mstone", "ignore");
-user_pref("browser.aboutwelcome.enabled", false);
-user_pref("datareporting.policy.dataSubmissionEnabled", false);
-user_pref("datareporting.policy.dataSubmissionPolicyBypassNotification", true);
-user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
-user_pref("app.update.disabledForTesting", true);
-user_pref("browser.sessionstore.resume_from_crash", false);
-user_pref("network.captive-portal-service.enabled", false);
-user_pref("network.connectivity-service.enabled", false);
-PREFS
-    HOME="$work/home" firefox-esr --profile "$work/profile" --no-remote --new-instance \
-        --width 800 --height 600 "file://$page" > "$work/browser.log" 2>&1 &
-    ;;
-*)
-    echo "FAIL: no such browser: $browser_name"
-    exit 1
-    ;;
-esac
+# The browser with a profile of its own in the work folder, with nothing to show first.
+browser_app "$work" "$page" 800 600 "$browser_name"
 browser=$(wait_window 'Cuadros.*')
 [ -n "$browser" ] || { echo "FAIL: the browser did not show the page"; tail "$work/browser.log"; exit 1; }
 sleep 1

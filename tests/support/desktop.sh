@@ -140,6 +140,48 @@ chromium_app() {
         --window-position=0,0 --window-size="$3,$4" --app="file://$2" > "$1/browser.log" 2>&1 &
 }
 
+# Starts browser $5 (chromium, firefox-esr or webkit, WebKitGTK's MiniBrowser) on the display
+# showing page $2, in a window of $3 x $4 pixels at the top left, with a profile of its own in work
+# folder $1 and its log there, and sets $browser_class to the class of its windows. Nothing is
+# shown first.
+# shellcheck disable=SC2034 # the caller reads browser_class
+browser_app() {
+    case $5 in
+    chromium)
+        chromium_app "$1" "$2" "$3" "$4"
+        browser_class=chromium
+        ;;
+    firefox-esr)
+        mkdir -p "$1/profile" "$1/home"
+        cat > "$1/profile/user.js" << 'PREFS'
+user_pref("browser.shell.checkDefaultBrowser", false);
+user_pref("browser.startup.homepage_override.mstone", "ignore");
+user_pref("browser.aboutwelcome.enabled", false);
+user_pref("datareporting.policy.dataSubmissionEnabled", false);
+user_pref("datareporting.policy.dataSubmissionPolicyBypassNotification", true);
+user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
+user_pref("app.update.disabledForTesting", true);
+user_pref("browser.sessionstore.resume_from_crash", false);
+user_pref("network.captive-portal-service.enabled", false);
+user_pref("network.connectivity-service.enabled", false);
+PREFS
+        HOME="$1/home" firefox-esr --profile "$1/profile" --no-remote --new-instance \
+            --width "$3" --height "$4" "file://$2" > "$1/browser.log" 2>&1 &
+        browser_class=firefox-esr
+        ;;
+    webkit)
+        mkdir -p "$1/home"
+        for minibrowser in /usr/lib/*/webkit2gtk-4.1/MiniBrowser; do :; done
+        HOME="$1/home" "$minibrowser" "file://$2" > "$1/browser.log" 2>&1 &
+        browser_class=MiniBrowser
+        ;;
+    *)
+        echo "FAIL: no such browser: $5"
+        exit 1
+        ;;
+    esac
+}
+
 # Saves a picture of window $1 as PNG $2 (needs ImageMagick's import).
 screenshot() {
     if command -v import > /dev/null; then
