@@ -28,6 +28,9 @@ if [ "${1:-}" = windows ]; then
         imagemagick unzip"
 fi
 
+# npm fetches axe-core, which checks the page's accessibility (tests/browser/package.json).
+command -v npm > /dev/null || packages="$packages npm"
+
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -51,6 +54,14 @@ if [ -n "$missing" ]; then
         # shellcheck disable=SC2086 # a word list of services
         $sudo systemctl disable --now $services > /dev/null 2>&1 || true
     fi
+fi
+
+browser_tests="$(dirname "$0")/../tests/browser"
+if [ ! -f "$browser_tests/node_modules/axe-core/axe.min.js" ]; then
+    echo "Installing axe-core from npm"
+    log=$(mktemp)
+    npm ci --prefix "$browser_tests" --no-audit --no-fund > "$log" 2>&1 || { cat "$log"; rm -f "$log"; exit 1; }
+    rm -f "$log"
 fi
 
 if $windows; then
