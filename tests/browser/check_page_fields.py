@@ -462,6 +462,15 @@ ROWS = [
      [("focus", "Text3"), ("type", "antes"), ("focus", "Text1"), ("paste", "a" * 32767), ("button", "Command1")],
      {"Text3": ("antes", 5, 5), "history Text3": (1, 1)}),
     # Found by the random driver.
+    ("with the focus on a button and no result yet, Ctrl+Z changes nothing",
+     [("focus", "Text3"), ("type", "Y"), ("undo", "outside")], {"Text3": ("Y", 1, 1), "history Text3": (1, 1)}),
+    ("a drop below the last line lands at the end of the text",
+     [("focus", "Text1"), ("type", "uno"), ("drop", "X", "Text1", 0.5, 0.95)], {"Text1": ("unoX", 4, 4)}),
+    ("a tap on Deshacer with nothing to undo leaves the focus in its field",
+     [("focus", "Text3"), ("undo", "button", "Text1"), ("paste", "P")], {"Text3": ("P", 1, 1)}),
+    ("Ctrl+Backspace with a selection takes the selection alone",
+     [("focus", "Text1"), ("type", "uno dos"), ("select", 1, 5), ("key", "Backspace", "ctrl")],
+     {"Text1": ("uos", 1, 1), "history Text1": (2, 2)}),
 ]
 
 
