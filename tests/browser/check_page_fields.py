@@ -164,15 +164,22 @@ class Driver:
         return found
 
     def point(self, name, fx, fy):
-        """A point of field name at fractions of its box, and where in its text the engine places it."""
-        return self.browser.evaluate(f"""(() => {{
+        """A point of field name at fractions of its box, and where in its text a click there puts
+        the caret, as the engine places it; the focus and the selection are then as they were."""
+        x, y, was = self.browser.evaluate(f"""(() => {{
             {name}.scrollIntoView({{ block: "nearest" }});
             const r = {name}.getBoundingClientRect();
             // Inside the padding and the scroll bar.
-            const x = Math.round(r.x + 12 + {fx} * (r.width - 36)), y = Math.round(r.y + 14 + {fy} * (r.height - 28));
-            const at = document.caretPositionFromPoint(x, y);
-            return [x, y, at && at.offsetNode === {name} ? Math.min(at.offset, {name}.value.length) : null];
+            return [Math.round(r.x + 12 + {fx} * (r.width - 36)), Math.round(r.y + 14 + {fy} * (r.height - 28)),
+                    [document.activeElement.id, {name}.selectionStart, {name}.selectionEnd, {name}.selectionDirection]];
         }})()""")
+        self.browser.click(x, y)
+        at = self.browser.evaluate(f"{name}.selectionStart")
+        focused, start, end, direction = was
+        self.browser.evaluate(f"({name}.setSelectionRange({start}, {end}, {js(direction)}),"
+                              f" document.getElementById({js(focused)}) ? document.getElementById({js(focused)}).focus()"
+                              f" : document.activeElement.blur(), 0)")
+        return x, y, at
 
     def play(self, step):
         """Plays one step; returns the clipboard the model expects after it, if the step copied."""
@@ -465,7 +472,8 @@ ROWS = [
     ("with the focus on a button and no result yet, Ctrl+Z changes nothing",
      [("focus", "Text3"), ("type", "Y"), ("undo", "outside")], {"Text3": ("Y", 1, 1), "history Text3": (1, 1)}),
     ("a drop below the last line lands at the end of the text",
-     [("focus", "Text1"), ("type", "uno"), ("drop", "X", "Text1", 0.5, 0.95)], {"Text1": ("unoX", 4, 4)}),
+     [("focus", "Text1"), ("type", "uno\ndos"), ("focus", "Text3"), ("drop", "X", "Text1", 0.5, 0.95)],
+     {"Text1": ("uno\ndosX", 8, 8)}),
     ("a tap on Deshacer with nothing to undo leaves the focus in its field",
      [("focus", "Text3"), ("undo", "button", "Text1"), ("paste", "P")], {"Text3": ("P", 1, 1)}),
     ("Ctrl+Backspace with a selection takes the selection alone",

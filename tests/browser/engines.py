@@ -115,6 +115,10 @@ class Engine:
         """Touches or clicks the middle of an element."""
         raise NotImplementedError
 
+    def click(self, x, y):
+        """Clicks a point of the page with the mouse."""
+        raise NotImplementedError
+
     def press(self, key, ctrl=False, shift=False):
         raise NotImplementedError
 
@@ -174,6 +178,10 @@ class ChromiumEngine(Engine):
 
     def tap(self, selector):
         self.page.tap(selector)
+
+    def click(self, x, y):
+        for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
+            self.page.send("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
 
     def press(self, key, ctrl=False, shift=False):
         modifiers = (2 if ctrl else 0) | (8 if shift else 0)
@@ -275,6 +283,11 @@ class WebDriverEngine(Engine):
         pointer = "touch" if self.touches else "mouse"
         self.actions([{"type": "pointer", "id": pointer, "parameters": {"pointerType": pointer}, "actions": [
             {"type": "pointerMove", "x": round(box[0]), "y": round(box[1]), "origin": "viewport"},
+            {"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}]}])
+
+    def click(self, x, y):
+        self.actions([{"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"}, "actions": [
+            {"type": "pointerMove", "x": round(x), "y": round(y), "origin": "viewport"},
             {"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}]}])
 
     def screenshot(self, path):
@@ -424,10 +437,12 @@ class WebKitEngine(WebDriverEngine):
         return self._request(method, f"/session/{self.session}/{path}", parameters if method == "POST" else None)
 
     def set_clipboard(self, text):
-        # The X clipboard, as another program on the display sets it; xclip stays to serve it.
+        # The X clipboard, as another program on the display sets it; xclip stays to serve it, and
+        # may take the clipboard a moment after it returns.
         subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=text.encode(),
                        env=dict(os.environ, DISPLAY=self.display.name), stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, check=True)
+        wait_until("the clipboard to hold the text", lambda: self.clipboard() == text, 10)
 
     def clipboard(self):
         return subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True,
