@@ -143,6 +143,14 @@ mount --bind "$home/lists" "$merged/var/lib/apt/lists"
 mkdir -p "$merged$cache/windows" "$merged/root/zentolar/build"
 mount --bind "$cache/windows" "$merged$cache/windows"
 cp -L /etc/resolv.conf "$merged/etc/resolv.conf" 2> /dev/null || true
+# The machine's own certificate authorities, which its way out may need (a proxy that signs what it
+# passes on): npm takes them beside Node's own.
+extra_ca=""
+if [ -f /etc/ssl/certs/ca-certificates.crt ]; then
+    mkdir -p "$merged/etc/ssl"
+    cp -L /etc/ssl/certs/ca-certificates.crt "$merged/etc/ssl/machine-certificates.crt"
+    extra_ca=NODE_EXTRA_CA_CERTS=/etc/ssl/machine-certificates.crt
+fi
 
 step="copy the checkout"
 if [ -n "$commit" ]; then
@@ -160,5 +168,5 @@ mount --bind "$top/build/debian$release" "$merged/root/zentolar/build"
 step="run: $command"
 echo "Debian $release ($suite): $command"
 chroot "$merged" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
-    ZENTOLAR_CACHE="$cache" ${SOURCE_DATE_EPOCH:+SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH} ${CI:+CI=$CI} \
+    ZENTOLAR_CACHE="$cache" ${SOURCE_DATE_EPOCH:+SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH} ${CI:+CI=$CI} $extra_ca \
     bash -c "cd /root/zentolar && $command"
