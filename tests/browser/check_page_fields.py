@@ -148,7 +148,9 @@ class Driver:
         for name, (text, start, end, done, total) in zip(FIELDS, (text1, text3)):
             f = self.model.fields[name]
             if text != f.text:
-                found.append(f"{name}: the page holds {text[:60]!r} ({len(text)}), the model {f.text[:60]!r} ({len(f.text)})")
+                at = next((i for i, (a, b) in enumerate(zip(text, f.text)) if a != b), min(len(text), len(f.text)))
+                found.append(f"{name}: from unit {at} on the page holds {text[at:at + 40]!r} ({len(text)} in all), "
+                             f"the model {f.text[at:at + 40]!r} ({len(f.text)})")
             elif (start, end) != f.selection:
                 found.append(f"{name}: the page selects {(start, end)}, the model {f.selection}")
             if (done, total) != f.history():
@@ -165,9 +167,22 @@ class Driver:
 
     def point(self, name, fx, fy):
         """A point of field name at fractions of its box, and where in its text a click there puts
-        the caret, as the engine places it; the focus and the selection are then as they were."""
+        the caret, as the engine places it; the focus, the selection and the scroll are then as
+        they were."""
+        # An engine may still be scrolling the field to show its selection (Firefox, a frame or
+        # more after Ctrl+A): the scroll must rest, for the click and the drop to hit one place.
+        rest = f"""new Promise((done) => {{
+            let last = -1, frames = 0;
+            const look = () => {{
+                if (({name}.scrollTop === last && ++frames >= 3) || frames > 60) return done({name}.scrollTop);
+                if ({name}.scrollTop !== last) [last, frames] = [{name}.scrollTop, 0];
+                requestAnimationFrame(look);
+            }};
+            look();
+        }})"""
+        self.browser.evaluate(f"({name}.scrollIntoView({{ block: 'nearest' }}), 0)")
+        top = self.browser.evaluate(rest)
         x, y, was = self.browser.evaluate(f"""(() => {{
-            {name}.scrollIntoView({{ block: "nearest" }});
             const r = {name}.getBoundingClientRect();
             // Inside the padding and the scroll bar.
             return [Math.round(r.x + 12 + {fx} * (r.width - 36)), Math.round(r.y + 14 + {fy} * (r.height - 28)),
@@ -176,9 +191,18 @@ class Driver:
         self.browser.click(x, y)
         at = self.browser.evaluate(f"{name}.selectionStart")
         focused, start, end, direction = was
-        self.browser.evaluate(f"({name}.setSelectionRange({start}, {end}, {js(direction)}),"
-                              f" document.getElementById({js(focused)}) ? document.getElementById({js(focused)}).focus()"
-                              f" : document.activeElement.blur(), 0)")
+        for _ in range(5):
+            self.browser.evaluate(f"""(() => {{
+                const focused = document.getElementById({js(focused)});
+                focused ? focused.focus({{ preventScroll: true }}) : document.activeElement.blur();
+                {name}.setSelectionRange({start}, {end}, {js(direction)});
+                {name}.scrollTop = {top};
+                return 0;
+            }})()""")
+            if self.browser.evaluate(rest) == top:
+                break
+        if self.trace:
+            print(f"  a click at {x}, {y} puts the caret at {at}", flush=True)
         return x, y, at
 
     def play(self, step):

@@ -314,6 +314,8 @@ class FirefoxEngine(WebDriverEngine):
         "dom.events.testing.asyncClipboard": True,
         "dom.events.asyncClipboard.readText": True,
         "ui.caretBlinkTime": -1,
+        # A scroll is where it is put at once, as in the other engines' drivers.
+        "general.smoothScroll": False,
     }
 
     def __init__(self, work, display, prefs=None):
