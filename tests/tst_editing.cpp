@@ -44,6 +44,8 @@ struct Step
         MiddleClick,
         Drop,
         Commit,
+        Replace,
+        Query,
         Clipboard,
         Press,
         Prompt
@@ -54,11 +56,12 @@ struct Step
     QKeySequence key;
     int at = 0; // offsets in the field's text, clamped to its length
     int to = 0;
+    int length = 0; // what an input method's commit replaces: to (from the caret) and length
 };
 
 constexpr const char *VerbNames[]
-    = {"type",         "key",  "click",  "shift-click", "double-click", "triple-click", "drag",
-       "middle-click", "drop", "commit", "clipboard",   "press",        "prompt"};
+    = {"type", "key",    "click",   "shift-click", "double-click", "triple-click", "drag",  "middle-click",
+       "drop", "commit", "replace", "query",       "clipboard",    "press",        "prompt"};
 
 // What field i of the window copies and reads back: the plain text, then the encoded one.
 FieldText::CopyForm formOf(int i)
@@ -143,6 +146,11 @@ QString describe(const Step &step)
         return row + QStringLiteral(" %1 %2").arg(step.at).arg(step.to);
     case Step::Drop:
         return row + QStringLiteral(" %1 ").arg(step.at) + escaped(step.text);
+    case Step::Replace:
+        return row + QStringLiteral(" %1 %2 %3 ").arg(step.at).arg(step.to).arg(step.length)
+            + escaped(step.text);
+    case Step::Query:
+        return row + u' ' + QString::number(step.at);
     default:
         return row + u' ' + escaped(step.text);
     }
@@ -190,6 +198,15 @@ QList<Step> parse(const QString &row)
         case Step::Drop:
             step.at = words.value(0).toInt();
             step.text = unescaped(QStringView(args).mid(words.value(0).size() + 1));
+            break;
+        case Step::Replace:
+            step.at = words.value(0).toInt();
+            step.to = words.value(1).toInt();
+            step.length = words.value(2).toInt();
+            step.text = unescaped(words.mid(3).join(u' '));
+            break;
+        case Step::Query:
+            step.at = words.value(0).toInt();
             break;
         default:
             step.text = unescaped(args);
@@ -258,7 +275,7 @@ private:
     // outside the code page or a decomposed accent.
     QString typed()
     {
-        static const QStringList rare = QStringLiteral("ñ|¿|€|Ω|😀|e\u0301|\u00a0").split(QLatin1Char('|'));
+        static const QStringList rare = QStringLiteral("ñ|¿|€|Ω|😀|e\u0301|\u00a0|\t").split(QLatin1Char('|'));
         QString text;
         for (int i = 1 + bounded(6); i > 0; --i) {
             const int kind = bounded(20);
@@ -343,6 +360,17 @@ private:
         } else if (kind < 83) {
             step.verb = Step::Commit;
             step.text = bounded(3) ? typed() : text();
+        } else if (kind < 85) {
+            // An input method's commit that replaces text around the caret, or what it reads there,
+            // mostly at a piece's start or end.
+            step.verb = bounded(2) ? Step::Replace : Step::Query;
+            step.text = bounded(4) ? typed() : text();
+            // At a place, or where the steps before left the caret (-1): where typing cut a piece,
+            // at the next piece's start.
+            step.at = bounded(3) ? PiecedDocument::PieceLength * (1 + bounded(3)) + bounded(3) - 1 : -1;
+            step.to = bounded(5) - 3;
+            step.length = bounded(4);
+            return step;
         } else if (kind < 89) {
             step.verb = Step::Clipboard;
             step.text = text();
@@ -498,6 +526,41 @@ private:
         if (found)
             *found = document.shownOffset(field->cursorForPosition(point).position());
         return point;
+    }
+
+    // The caret at offset (clamped) of field i's shown text, and in its plain editor.
+    void placeCaret(int i, int offset)
+    {
+        TextField *field = fieldAt(i);
+        const PiecedDocument &document = pieced(field);
+        const int length = document.shownOffset(document.characterCount() - 1);
+        QTextCursor cursor(field->document());
+        cursor.setPosition(document.positionAt(std::clamp(offset, 0, length)));
+        field->setTextCursor(cursor);
+        followSelection(i);
+    }
+
+    // What an input method reads around the caret, in field i and in its plain editor alike, asked
+    // as the platform's input method asks.
+    QString readAround(int i)
+    {
+        const auto read = [](QWidget *editor, Qt::InputMethodQuery query) {
+            QInputMethodQueryEvent event(query);
+            QApplication::sendEvent(editor, &event);
+            return event.value(query);
+        };
+        for (Qt::InputMethodQuery query :
+             {Qt::ImSurroundingText, Qt::ImCursorPosition, Qt::ImAnchorPosition, Qt::ImCurrentSelection,
+              Qt::ImTextBeforeCursor, Qt::ImTextAfterCursor}) {
+            const QVariant field = read(fieldAt(i), query);
+            const QVariant plain = read(&m_plain[i], query);
+            if (field != plain)
+                return QStringLiteral("an input method reads \"%1\" (query %2), in a plain editor \"%3\"")
+                    .arg(escaped(field.toString()))
+                    .arg(int(query))
+                    .arg(escaped(plain.toString()));
+        }
+        return {};
     }
 
     static void sendKey(QWidget *widget, const QKeySequence &key)
@@ -697,6 +760,27 @@ private:
             timed([&] { QApplication::sendEvent(field, &commit); });
             QInputMethodEvent plainCommit;
             plainCommit.setCommitString(FieldText::Normalize(step.text));
+            QApplication::sendEvent(&plain, &plainCommit);
+            break;
+        }
+        case Step::Replace:
+        case Step::Query: {
+            if (step.at >= 0)
+                placeCaret(i, step.at);
+            if (step.verb == Step::Query)
+                return readAround(i);
+            // A replacement reaches no further than the text, as an input method reads it: the text
+            // without the selection, which the editor takes away first.
+            const QTextCursor selected = m_plain[i].textCursor();
+            const int caret = selected.selectionStart();
+            const int length = plain.document()->characterCount() - 1 - int(selected.selectedText().size());
+            const int from = std::clamp(caret + step.to, 0, length);
+            const int replaced = std::clamp(from + step.length, from, length) - from;
+            QInputMethodEvent commit;
+            commit.setCommitString(step.text, from - caret, replaced);
+            timed([&] { QApplication::sendEvent(field, &commit); });
+            QInputMethodEvent plainCommit;
+            plainCommit.setCommitString(FieldText::Normalize(step.text), from - caret, replaced);
             QApplication::sendEvent(&plain, &plainCommit);
             break;
         }
@@ -1004,6 +1088,23 @@ void TestEditing::shrunkSequencesRunClean_data()
         << "clipboard c a{1024}b{10}; key Ctrl+V; key Shift+Left; key Ctrl+Left";
     QTest::newRow("a drop after two short lines and a Backspace")
         << "type uno; key Return; type dos; key Backspace; drop 2 xyz";
+    // Typing in a full piece cuts it and leaves the caret at the next piece's start.
+    const QString pieceStart
+        = QStringLiteral("Text3 clipboard a{1024}; Text3 key Ctrl+V; Text3 click 511; Text3 type b");
+    QTest::newRow("an input method's replacement at a piece start replaces the letter before it")
+        << pieceStart + QStringLiteral("; Text3 replace -1 -1 1 B");
+    QTest::newRow("an input method's replacement at a piece start, normalized")
+        << pieceStart + QStringLiteral("; Text3 replace -1 -1 1 \\u03a9");
+    QTest::newRow("an input method's replacement at a piece start, over lines")
+        << pieceStart + QStringLiteral("; Text3 replace -1 -2 3 x\\u000ay");
+    QTest::newRow("an input method reads the whole line at a piece start")
+        << pieceStart + QStringLiteral("; Text3 query -1");
+    QTest::newRow("a key whose text starts with a tab brings the rest into the code page")
+        << "Text3 type \\u0009ll\\ud83d\\ude00r";
+    QTest::newRow("an input method's replacement over lines after a selection keeps what it commits")
+        << "Text3 type x ts ; Text3 key Shift+Home; Text3 replace -1 0 2 uno\\u000d\\u000ados";
+    QTest::newRow("a typed tab in a full piece is undone with one press")
+        << "clipboard a{1024}; key Ctrl+V; key Ctrl+Home; type \\u0009; key Ctrl+Z";
 }
 
 void TestEditing::shrunkSequencesRunClean()

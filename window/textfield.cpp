@@ -24,15 +24,40 @@ QString codesFontFamily()
     return family;
 }
 
-// Whether the editor takes a key's text for typing: text that is not a control code, from a key
-// that is no command, without Ctrl alone (AltGr, which is Ctrl+Alt, types).
+// Whether the editor takes a key's text for typing, as it does: text that starts with no control
+// code but a tab, from a key that is no command, without Ctrl alone (AltGr, which is Ctrl+Alt,
+// types).
 bool typesText(const QKeyEvent &event)
 {
     const QString typed = event.text();
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
-    return !typed.isEmpty() && typed.front().category() != QChar::Other_Control
+    return !typed.isEmpty() && (typed.front().category() != QChar::Other_Control || typed.front() == u'\t')
         && !WholeLines::isCommand(event) && modifiers != Qt::ControlModifier
         && modifiers != (Qt::ControlModifier | Qt::ShiftModifier);
+}
+
+// The text an input method reads before or after the caret, at offset at of its line, as the
+// editor gives it: the caret's line up to or from the caret, with whole lines before or after it
+// until 1024 characters are reached.
+QString linesAround(const PiecedDocument &document, const PiecedDocument::Line &line, int at, bool after)
+{
+    constexpr int Enough = 1024;
+    if (after) {
+        QString text = line.text().mid(at);
+        for (PiecedDocument::Line next = line; text.size() < Enough && !next.endsDocument();) {
+            next = document.lineAt(next.end() + 1);
+            text += QLatin1Char('\n') + next.text();
+        }
+        return text;
+    }
+    QStringList lines = {line.text().left(at)};
+    int length = at;
+    for (PiecedDocument::Line previous = line; length < Enough && previous.start() > 0;) {
+        previous = document.lineAt(previous.start() - 1);
+        lines.prepend(previous.text());
+        length += previous.length() + 1;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -235,21 +260,91 @@ void TextField::inputMethodEvent(QInputMethodEvent *event)
     const QString shown = FieldText::Normalize(event->commitString());
     // Lines and long texts go in as pastes do; the editor would put a long one in one paragraph.
     const bool asPasted = shown.contains(QLatin1Char('\n')) || shown.size() > PiecedDocument::PieceLength;
-    if (shown == event->commitString() && !asPasted) {
+    const bool replaces = event->replacementStart() != 0 || event->replacementLength() != 0;
+    if (shown == event->commitString() && !asPasted && !replaces) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    if (!asPasted) {
+    if (!replaces && asPasted) {
+        // The editor would give new blocks the format of the block they split.
+        QInputMethodEvent endPreedit;
+        QPlainTextEdit::inputMethodEvent(&endPreedit);
+        insertAtCursor(shown);
+        return;
+    }
+    if (!replaces) {
         QInputMethodEvent normalized(event->preeditString(), event->attributes());
-        normalized.setCommitString(shown, event->replacementStart(), event->replacementLength());
+        normalized.setCommitString(shown);
         QPlainTextEdit::inputMethodEvent(&normalized);
         return;
     }
-    // The editor would give new blocks the format of the block they split.
-    QInputMethodEvent withoutCommit;
-    withoutCommit.setCommitString(QString(), event->replacementStart(), event->replacementLength());
-    QPlainTextEdit::inputMethodEvent(&withoutCommit);
-    insertAtCursor(shown);
+    // As in the editor: the selection goes, and what the input method replaces is counted from the
+    // caret then, in the line the input method reads (inputMethodQuery); in the document a soft
+    // break is a place too.
+    const QTextCursor cursor = textCursor();
+    const bool takesSelection = cursor.hasSelection() && (!shown.isEmpty() || event->replacementLength() > 0);
+    const int start = takesSelection ? cursor.selectionStart() : cursor.position();
+    const int end = takesSelection ? cursor.selectionEnd() : start;
+    const int shownStart = m_document->shownOffset(start);
+    const int shownSelected = m_document->shownOffset(end) - shownStart;
+    // Where a place of the text without the selection is in the document now.
+    const auto positionOf = [&](int shownOffset) {
+        shownOffset = std::max(0, shownOffset);
+        return m_document->positionAt(shownOffset < shownStart ? shownOffset : shownOffset + shownSelected);
+    };
+    const int from = positionOf(shownStart + event->replacementStart());
+    const int to = positionOf(shownStart + event->replacementStart() + event->replacementLength());
+    if (!asPasted) {
+        // Where those places are once the editor has taken the selection away.
+        const auto without
+            = [&](int position) { return position < start ? position : position - (end - start); };
+        QInputMethodEvent mapped(event->preeditString(), event->attributes());
+        mapped.setCommitString(shown, without(from) - start, without(to) - without(from));
+        QPlainTextEdit::inputMethodEvent(&mapped);
+        return;
+    }
+    QInputMethodEvent endPreedit;
+    QPlainTextEdit::inputMethodEvent(&endPreedit);
+    QTextCursor target(m_document);
+    target.setPosition(from);
+    target.setPosition(to, QTextCursor::KeepAnchor);
+    QTextCursor selection(m_document);
+    selection.setPosition(start);
+    selection.setPosition(end, QTextCursor::KeepAnchor);
+    // One step; the caret moves on with what goes in before it or at it, as the editor's does.
+    selection.beginEditBlock();
+    m_document->remove(selection);
+    m_document->insert(target, shown);
+    selection.endEditBlock();
+    ensureCursorVisible();
+}
+
+QVariant TextField::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    // An input method reads the line around the caret and counts in it, as in a plain editor,
+    // which holds the line in one block: the editor would give it the piece and count in that.
+    const QTextCursor cursor = textCursor();
+    const PiecedDocument::Line line = m_document->lineAt(cursor.position());
+    const int at = line.offsetOf(cursor.position());
+    switch (query) {
+    case Qt::ImSurroundingText:
+        return line.text();
+    case Qt::ImCursorPosition:
+        return at;
+    case Qt::ImAnchorPosition:
+        return cursor.anchor() >= line.start() && cursor.anchor() <= line.end()
+            ? line.offsetOf(cursor.anchor())
+            : m_document->shownOffset(cursor.anchor()) - m_document->shownOffset(line.start());
+    case Qt::ImCurrentSelection:
+        // As QTextCursor::selectedText has it.
+        return m_document->shownText(cursor.selectionStart(), cursor.selectionEnd())
+            .replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
+    case Qt::ImTextBeforeCursor:
+    case Qt::ImTextAfterCursor:
+        return linesAround(*m_document, line, at, query == Qt::ImTextAfterCursor);
+    default:
+        return QPlainTextEdit::inputMethodQuery(query);
+    }
 }
 
 bool TextField::canInsertFromMimeData(const QMimeData *source) const
