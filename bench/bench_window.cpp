@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -332,6 +333,130 @@ void BM_BareEditorPaste(benchmark::State &state)
     }
 }
 
+// The longest texts of the shapes a user meets, as the program holds them (line breaks CR LF).
+enum Shape { LongestLine, LineBreaks, ProseLines };
+
+QString shapeText(Shape shape)
+{
+    switch (shape) {
+    case LongestLine:
+        return receivedLine(Module1::MaxTextLength);
+    case LineBreaks:
+        return QStringLiteral("\r\n").repeated(Module1::MaxTextLength / 2);
+    case ProseLines: {
+        // 700 lines of a Spanish letter's paragraphs, within the limit.
+        QFile file(QStringLiteral(ZENTOLAR_PROSE));
+        file.open(QIODevice::ReadOnly);
+        const QStringList paragraphs = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        QStringList lines;
+        for (int i = 0; i < 700; ++i)
+            lines += paragraphs.at(i % paragraphs.size());
+        return FieldText::FromPasted(lines.join(QStringLiteral("\r\n"))).left(Module1::MaxTextLength);
+    }
+    }
+    return {};
+}
+
+// What a user does with such a text, in the window's fields (range(2) 1) or in bare Qt editors of
+// the same size doing the same (0), until laid out and painted: range(0) is the shape, range(1)
+// the action. Whatever an action changed is put back outside the timing.
+enum class Does { Paste, Encrypt, Decrypt, UndoResult, TypeKey, CopyAll };
+
+void BM_Shape(benchmark::State &state)
+{
+    const QString text = shapeText(Shape(state.range(0)));
+    const QString encoded = Module1::EncryptText(text, Key);
+    using enum Does;
+    const auto action = Does(state.range(1));
+    Window window;
+    QPlainTextEdit bare[2];
+    for (QPlainTextEdit &editor : bare) {
+        editor.resize(window.text1->size());
+        editor.show();
+    }
+    const bool field = state.range(2);
+    QPlainTextEdit *plain = field ? static_cast<QPlainTextEdit *>(window.text1) : &bare[0];
+    // A text set into an editor as a result sets it.
+    const auto setText = [&](int i, const QString &value) {
+        if (field) {
+            (i ? window.text3 : window.text1)->setText(value);
+        } else {
+            QTextCursor all(bare[i].document());
+            all.select(QTextCursor::Document);
+            all.insertText(FieldText::ToDisplay(value));
+        }
+        settle(i ? window.text3 : window.text1);
+        settle(&bare[i]);
+    };
+    const auto placeCaret = [plain] {
+        QTextCursor cursor = plain->textCursor();
+        cursor.setPosition(plain->document()->characterCount() / 2);
+        plain->setTextCursor(cursor);
+        settle(plain);
+    };
+    QApplication::clipboard()->setText(FieldText::ToClipboard(text, FieldText::CopyForm::Plain));
+    setText(0, action == Paste || action == Decrypt || action == UndoResult ? QString() : text);
+    setText(1, encoded);
+    placeCaret();
+    for (auto _ : state) {
+        switch (action) {
+        case Paste:
+            plain->paste();
+            settle(plain);
+            state.PauseTiming();
+            setText(0, QString());
+            break;
+        case Encrypt:
+            if (field)
+                window.command1->click();
+            else
+                setText(1, encoded);
+            settle(window.text3);
+            state.PauseTiming();
+            break;
+        case Decrypt:
+            if (field)
+                window.command2->click();
+            else
+                setText(0, text);
+            settle(plain);
+            state.PauseTiming();
+            setText(0, QString());
+            break;
+        case UndoResult:
+            state.PauseTiming();
+            if (field)
+                window.command2->click();
+            else
+                setText(0, text);
+            settle(plain);
+            state.ResumeTiming();
+            QTest::keyClick(plain, Qt::Key_Z, Qt::ControlModifier);
+            settle(plain);
+            state.PauseTiming();
+            break;
+        case TypeKey:
+            QTest::keyClick(plain, Qt::Key_X);
+            settle(plain);
+            state.PauseTiming();
+            QTest::keyClick(plain, Qt::Key_Backspace);
+            placeCaret();
+            break;
+        case CopyAll:
+            QTest::keyClick(plain, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(plain, Qt::Key_C, Qt::ControlModifier);
+            settle(plain);
+            state.PauseTiming();
+            placeCaret();
+            break;
+        }
+        state.ResumeTiming();
+    }
+    const QString held = field ? window.text1->text() : FieldText::FromDisplay(plain->toPlainText());
+    if (held != (action == Paste || action == Decrypt || action == UndoResult ? QString() : text))
+        state.SkipWithError("the editor does not hold the text");
+}
+
 } // namespace
 
 BENCHMARK(BM_PressEncrypt)->Unit(benchmark::kMillisecond);
@@ -352,6 +477,13 @@ BENCHMARK(BM_ActionOnPastedLine)
     ->ArgNames({"action", "length"})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UndoPaste)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Shape)
+    ->ArgsProduct({{LongestLine, LineBreaks, ProseLines},
+                   // Does: Paste, Encrypt, Decrypt, UndoResult, TypeKey, CopyAll
+                   {0, 1, 2, 3, 4, 5},
+                   {0, 1}})
+    ->ArgNames({"shape", "does", "field"})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DoubleClickInLine)
     ->ArgsProduct({{0, 1}, {2000, Module1::MaxTextLength}})
     ->ArgNames({"field", "length"})
