@@ -218,22 +218,59 @@ QList<Step> parse(const QString &row)
 
 // ---- Random sequences -------------------------------------------------------------------------
 
-// Keys a user presses in a field; the window's own keys (Tab) are left out.
+// Keys a user presses in a field, as this platform's Qt binds them (Windows: Ctrl+Y redoes,
+// Shift+Del cuts, Ctrl+Ins copies, Shift+Ins pastes, and there is no Ctrl+K), and the keys no
+// binding names; the window's own keys (Tab) are left out. The common ones come twice.
 const QList<QKeySequence> &keys()
 {
     static const QList<QKeySequence> keys = [] {
         QList<QKeySequence> keys;
-        const QString names = QStringLiteral(
-            "Backspace, Backspace, Del, Del, Ctrl+Backspace, Ctrl+Del, Shift+Backspace, Return, Return, "
-            "Left, "
-            "Right, Left, Right, Shift+Left, Shift+Right, Ctrl+Left, Ctrl+Right, Ctrl+Shift+Left, "
-            "Ctrl+Shift+Right, Up, Down, Shift+Up, Shift+Down, Home, End, Shift+Home, Shift+End, Ctrl+Home, "
-            "Ctrl+End, Ctrl+Shift+Home, Ctrl+Shift+End, PgUp, PgDown, Shift+PgDown, Ctrl+A, Ctrl+C, Ctrl+X, "
-            "Ctrl+V, Ctrl+V, Ctrl+Z, Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, Ctrl+K, Ctrl+Tab, Shift+Return, "
-            "Shift+Del, "
-            "Shift+Ins, Ctrl+Ins");
-        for (const QString &name : names.split(QStringLiteral(", ")))
+        for (const QString &name :
+             QStringLiteral("Backspace, Backspace, Del, Del, Shift+Backspace, Return, Return, Ctrl+Tab, "
+                            "Shift+Return, Left, Right, Ctrl+Z")
+                 .split(QStringLiteral(", ")))
             keys += QKeySequence::fromString(name, QKeySequence::PortableText);
+        for (QKeySequence::StandardKey key : {QKeySequence::MoveToNextChar,
+                                              QKeySequence::MoveToPreviousChar,
+                                              QKeySequence::MoveToNextWord,
+                                              QKeySequence::MoveToPreviousWord,
+                                              QKeySequence::MoveToNextLine,
+                                              QKeySequence::MoveToPreviousLine,
+                                              QKeySequence::MoveToNextPage,
+                                              QKeySequence::MoveToPreviousPage,
+                                              QKeySequence::MoveToStartOfLine,
+                                              QKeySequence::MoveToEndOfLine,
+                                              QKeySequence::MoveToStartOfDocument,
+                                              QKeySequence::MoveToEndOfDocument,
+                                              QKeySequence::SelectNextChar,
+                                              QKeySequence::SelectPreviousChar,
+                                              QKeySequence::SelectNextWord,
+                                              QKeySequence::SelectPreviousWord,
+                                              QKeySequence::SelectNextLine,
+                                              QKeySequence::SelectPreviousLine,
+                                              QKeySequence::SelectNextPage,
+                                              QKeySequence::SelectStartOfLine,
+                                              QKeySequence::SelectEndOfLine,
+                                              QKeySequence::SelectStartOfDocument,
+                                              QKeySequence::SelectEndOfDocument,
+                                              QKeySequence::SelectAll,
+                                              QKeySequence::Copy,
+                                              QKeySequence::Cut,
+                                              QKeySequence::Paste,
+                                              QKeySequence::Paste,
+                                              QKeySequence::Undo,
+                                              QKeySequence::Redo,
+                                              QKeySequence::Delete,
+                                              QKeySequence::DeleteStartOfWord,
+                                              QKeySequence::DeleteEndOfWord,
+                                              QKeySequence::DeleteEndOfLine,
+                                              QKeySequence::DeleteCompleteLine}) {
+            for (const QKeySequence &binding : QKeySequence::keyBindings(key)) {
+                // Only single keys: Qt's Emacs-like two-stroke bindings are no user's in a form.
+                if (binding.count() == 1)
+                    keys += binding;
+            }
+        }
         return keys;
     }();
     return keys;
