@@ -267,7 +267,8 @@ const QList<QKeySequence> &keys()
                                               QKeySequence::DeleteCompleteLine}) {
             for (const QKeySequence &binding : QKeySequence::keyBindings(key)) {
                 // Only single keys: Qt's Emacs-like two-stroke bindings are no user's in a form.
-                if (binding.count() == 1)
+                // Ctrl+Shift+Ins pastes X11's selection, as the middle-click steps do.
+                if (binding.count() == 1 && binding != QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Insert))
                     keys += binding;
             }
         }
