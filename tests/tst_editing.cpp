@@ -1143,6 +1143,12 @@ void TestEditing::shrunkSequencesRunClean_data()
         << "Text3 type x ts ; Text3 key Shift+Home; Text3 replace -1 0 2 uno\\u000d\\u000ados";
     QTest::newRow("a typed tab in a full piece is undone with one press")
         << "clipboard a{1024}; key Ctrl+V; key Ctrl+Home; type \\u0009; key Ctrl+Z";
+    QTest::newRow("an input method's replacement after a selected line in pieces keeps the line break before it")
+        << "clipboard c{2048}; Text3 type fz; Text3 key Return; Text3 key Ctrl+V; Text3 double-click 3002; Text3 "
+           "replace -1 -3 2 xet";
+    QTest::newRow("an input method's lines after a selected line in pieces keep the line break before it")
+        << "clipboard c{2048}; Text3 type fz; Text3 key Return; Text3 key Ctrl+V; Text3 double-click 3002; Text3 "
+           "replace -1 -3 2 x\\u000ay";
 }
 
 void TestEditing::shrunkSequencesRunClean()

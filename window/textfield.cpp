@@ -281,41 +281,45 @@ void TextField::inputMethodEvent(QInputMethodEvent *event)
     // As in the editor: the selection goes, and what the input method replaces is counted from the
     // caret then, in the line the input method reads (inputMethodQuery); in the document a soft
     // break is a place too.
-    const QTextCursor cursor = textCursor();
+    QTextCursor cursor = textCursor();
     const bool takesSelection = cursor.hasSelection() && (!shown.isEmpty() || event->replacementLength() > 0);
-    const int start = takesSelection ? cursor.selectionStart() : cursor.position();
-    const int end = takesSelection ? cursor.selectionEnd() : start;
-    const int shownStart = m_document->shownOffset(start);
-    const int shownSelected = m_document->shownOffset(end) - shownStart;
-    // Where a place of the text without the selection is in the document now.
-    const auto positionOf = [&](int shownOffset) {
-        shownOffset = std::max(0, shownOffset);
-        return m_document->positionAt(shownOffset < shownStart ? shownOffset : shownOffset + shownSelected);
+    const auto replaced = [&](int shownStart) {
+        const int from = shownStart + event->replacementStart();
+        return std::pair(m_document->positionAt(std::max(0, from)),
+                         m_document->positionAt(std::max(0, from + event->replacementLength())));
     };
-    const int from = positionOf(shownStart + event->replacementStart());
-    const int to = positionOf(shownStart + event->replacementStart() + event->replacementLength());
-    if (!asPasted) {
-        // Where those places are once the editor has taken the selection away.
-        const auto without
-            = [&](int position) { return position < start ? position : position - (end - start); };
+    if (!takesSelection && !asPasted) {
+        const auto [from, to] = replaced(m_document->shownOffset(cursor.position()));
         QInputMethodEvent mapped(event->preeditString(), event->attributes());
-        mapped.setCommitString(shown, without(from) - start, without(to) - without(from));
+        mapped.setCommitString(shown, from - cursor.position(), to - from);
         QPlainTextEdit::inputMethodEvent(&mapped);
         return;
     }
+    // The editor would make the two one change, which the rule mends from the first place it
+    // touched: the selection goes as an edit of its own, so that its pieces are mended before the
+    // replacement is placed, and the two are one step.
     QInputMethodEvent endPreedit;
     QPlainTextEdit::inputMethodEvent(&endPreedit);
+    const int shownStart = m_document->shownOffset(takesSelection ? cursor.selectionStart() : cursor.position());
     QTextCursor target(m_document);
+    if (takesSelection) {
+        cursor.beginEditBlock();
+        m_document->remove(cursor);
+        cursor.endEditBlock();
+        target.joinPreviousEditBlock();
+    } else {
+        target.beginEditBlock();
+    }
+    // The caret moves on with what goes in before it or at it, as the editor's does.
+    const auto [from, to] = replaced(shownStart);
     target.setPosition(from);
     target.setPosition(to, QTextCursor::KeepAnchor);
-    QTextCursor selection(m_document);
-    selection.setPosition(start);
-    selection.setPosition(end, QTextCursor::KeepAnchor);
-    // One step; the caret moves on with what goes in before it or at it, as the editor's does.
-    selection.beginEditBlock();
-    m_document->remove(selection);
     m_document->insert(target, shown);
-    selection.endEditBlock();
+    target.endEditBlock();
+    if (!event->preeditString().isEmpty()) {
+        QInputMethodEvent preedit(event->preeditString(), event->attributes());
+        QPlainTextEdit::inputMethodEvent(&preedit);
+    }
     ensureCursorVisible();
 }
 
