@@ -1,5 +1,5 @@
-#include "application.h"
-#include "form1.h"
+#include "window/application.h"
+#include "window/form1.h"
 
 #include <QApplication>
 

@@ -1,5 +1,5 @@
-#include "module1.h"
-#include "testtext.h"
+#include "cipher/module1.h"
+#include "tests/support/testtext.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
-#include "controls.h"
-#include "fieldtext.h"
-#include "form1.h"
-#include "module1.h"
-#include "testtext.h"
-#include "textfield.h"
+#include "cipher/module1.h"
+#include "fieldtext/fieldtext.h"
+#include "tests/support/controls.h"
+#include "tests/support/testtext.h"
+#include "window/form1.h"
+#include "window/textfield.h"
 
 #include <QApplication>
 #include <QClipboard>

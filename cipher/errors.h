@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/wording.h"
+
 #include <cstddef>
 #include <stdexcept>
 
@@ -25,11 +27,11 @@ private:
 class OverflowError : public Error
 {
 public:
-    static constexpr int Number = 6;
+    static constexpr int Number = Wording::OverflowNumber;
 
     // textLength: the length of the text whose count overflowed, when that was the cause.
     explicit OverflowError(std::ptrdiff_t textLength = -1)
-        : Error(Number, "desbordamiento")
+        : Error(Number, Wording::OverflowDescription)
         , m_textLength(textLength)
     {
     }

@@ -1,6 +1,6 @@
-#include "module1.h"
+#include "cipher/module1.h"
 
-#include "codepage.h"
+#include "core/codepage.h"
 
 namespace Module1 {
 

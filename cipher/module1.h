@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cipher.h"
-#include "errors.h"
+#include "cipher/errors.h"
+#include "core/cipher.h"
 
 #include <QString>
 

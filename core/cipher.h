@@ -1,14 +1,19 @@
 #pragma once
 
-#include "codepage.h"
 #include "config-zentolar.h"
+#include "core/codepage.h"
 
 namespace Core {
 
-// The longest text that the cipher handles under a non-empty key.
+// The cipher's sums and its character counter are 16-bit integers.
+inline constexpr int Int16Max = 32767;
+inline constexpr int Int16Min = -32768;
+
+// The longest text that the cipher handles under a non-empty key. The counter reaches the length
+// plus one, so the limit is the counter's largest value less one: the fact the messages and the
+// metainfo state can say nothing else than what Transform does.
 inline constexpr int MaxTextLength = ZENTOLAR_MAX_TEXT_LENGTH;
-// The cipher counts characters in 16 bits.
-static_assert(MaxTextLength > 0 && MaxTextLength < 32767);
+static_assert(MaxTextLength == Int16Max - 1, "the 16-bit character counter sets the limit");
 
 enum class Direction { Encrypt, Decrypt };
 
@@ -36,17 +41,14 @@ template<Direction Way, typename Codes = Cp1252>
 Outcome Transform(const char16_t *text, size_t length, const char16_t *key, size_t keyLength, char16_t *out,
                   const Codes &codePage = {})
 {
-    constexpr int Int16Max = 32767;
-    constexpr int Int16Min = -32768;
-
     if (keyLength == 0) {
         for (size_t i = 0; i < length; ++i)
             out[i] = text[i];
         return Outcome::Done;
     }
 
-    // The character counter is a 16-bit integer: a length it cannot hold fails before any work.
-    if (length > size_t(Int16Max))
+    // A length the character counter cannot hold fails before any work.
+    if (length > size_t(MaxTextLength) + 1)
         return Outcome::TextTooLong;
 
     // The codes of the key's capitals, worked out once where a key is of a usual length. Upper-
@@ -72,9 +74,9 @@ Outcome Transform(const char16_t *text, size_t length, const char16_t *key, size
             j = 0;
     }
 
-    // After character 32767 the 16-bit counter has nowhere to go: that length fails too, but only
-    // once every character has been handled.
-    return length == size_t(Int16Max) ? Outcome::TextTooLong : Outcome::Done;
+    // After the last character the counter has nowhere to go past the limit: that length fails too,
+    // but only once every character has been handled.
+    return length > size_t(MaxTextLength) ? Outcome::TextTooLong : Outcome::Done;
 }
 
 // The key as it counts, for showing while it is typed: every character whose capital the code

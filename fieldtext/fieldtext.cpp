@@ -1,4 +1,4 @@
-#include "fieldtext.h"
+#include "fieldtext/fieldtext.h"
 
 namespace FieldText {
 

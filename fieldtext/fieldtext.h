@@ -1,10 +1,10 @@
 #pragma once
 
-#include "forms.h"
+#include "core/fieldtext.h"
 
 #include <QString>
 
-// A field's text as Qt's strings: the forms are core/forms.h's, which says what each one is,
+// A field's text as Qt's strings: the forms are core/fieldtext.h's, which says what each one is,
 // and composition (Unicode NFC) is Qt's.
 namespace FieldText {
 

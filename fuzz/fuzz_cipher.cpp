@@ -1,5 +1,5 @@
-#include "fuzzinput.h"
-#include "module1.h"
+#include "cipher/module1.h"
+#include "fuzz/fuzzinput.h"
 
 using namespace Module1;
 using FuzzInput::Check;

@@ -1,6 +1,6 @@
-#include "fieldtext.h"
-#include "fuzzinput.h"
-#include "module1.h"
+#include "cipher/module1.h"
+#include "fieldtext/fieldtext.h"
+#include "fuzz/fuzzinput.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "testtext.h"
+#include "tests/support/testtext.h"
 
 #include <QString>
 

@@ -3,8 +3,7 @@
 // style and the script it holds.
 // Usage: assemble TEMPLATE FONT WASM OUTPUT
 #include "config-zentolar.h"
-#include "errors.h"
-#include "wording.h"
+#include "core/wording.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -30,12 +29,10 @@ QByteArray readAll(const char *path)
 // The wording as one object for the script, which puts each text where the page shows it.
 QByteArray wording()
 {
-    const Module1::OverflowError overflow;
     QJsonObject words {
         {"Name", ZENTOLAR_NAME},
         {"Version", ZENTOLAR_VERSION},
-        {"OverflowNumber", overflow.number()},
-        {"OverflowDescription", QString::fromUtf8(overflow.what())},
+        {"OverflowNumber", Wording::OverflowNumber},
     };
     const auto add = [&words](const char *name, const char *text) {
         words.insert(QLatin1String(name), QString::fromUtf8(text));
@@ -52,13 +49,21 @@ QByteArray wording()
     WORD(Accept);
     WORD(Cancel);
     WORD(NoKeyNotice);
+    WORD(PageEncryptDescription);
+    WORD(PageDecryptDescription);
     WORD(ClearDescription);
     WORD(ChangeKeyDescription);
     WORD(ErrorLine);
     WORD(TextLengthLine);
     WORD(LimitLine);
+    WORD(OverflowDescription);
     WORD(OutOfMemory);
     WORD(Unexpected);
+    WORD(Undo);
+    WORD(Redo);
+    WORD(Copy);
+    WORD(ControlLabel);
+    WORD(Copied);
 #undef WORD
     // Within a script element, "</" must not appear.
     return QJsonDocument(words).toJson(QJsonDocument::Compact).replace("</", "<\\/");

@@ -1,8 +1,8 @@
 // The page's WebAssembly: the core's rules over UTF-16 strings in the module's memory. The page
 // asks for a workspace big enough for a call's inputs and output, writes the inputs there and
 // reads the output back; nothing is kept between calls.
-#include "cipher.h"
-#include "forms.h"
+#include "core/cipher.h"
+#include "core/fieldtext.h"
 
 #define EXPORT(name) extern "C" __attribute__((export_name(#name)))
 

@@ -1,8 +1,8 @@
-#include "application.h"
 #include "config-zentolar.h"
-#include "controls.h"
-#include "fixture.h"
-#include "textfield.h"
+#include "tests/support/controls.h"
+#include "tests/support/fixture.h"
+#include "window/application.h"
+#include "window/textfield.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "cipher.h"
-#include "module1.h"
-#include "testtext.h"
+#include "cipher/module1.h"
+#include "core/cipher.h"
+#include "tests/support/testtext.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,8 +1,8 @@
+#include "cipher/module1.h"
 #include "config-zentolar.h"
-#include "controls.h"
-#include "errorreport.h"
-#include "fixture.h"
-#include "module1.h"
+#include "tests/support/controls.h"
+#include "tests/support/fixture.h"
+#include "window/errorreport.h"
 
 #include <QApplication>
 #include <QMessageBox>

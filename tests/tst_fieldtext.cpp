@@ -1,6 +1,6 @@
-#include "fieldtext.h"
-#include "module1.h"
-#include "testtext.h"
+#include "cipher/module1.h"
+#include "fieldtext/fieldtext.h"
+#include "tests/support/testtext.h"
 
 #include <QRandomGenerator>
 #include <QTest>

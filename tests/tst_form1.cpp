@@ -1,10 +1,10 @@
+#include "cipher/module1.h"
 #include "config-zentolar.h"
-#include "controls.h"
-#include "fixture.h"
-#include "form1.h"
-#include "module1.h"
-#include "testtext.h"
-#include "textfield.h"
+#include "tests/support/controls.h"
+#include "tests/support/fixture.h"
+#include "tests/support/testtext.h"
+#include "window/form1.h"
+#include "window/textfield.h"
 
 #include <QAccessible>
 #include <QApplication>

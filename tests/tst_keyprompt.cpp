@@ -1,8 +1,8 @@
-#include "controls.h"
-#include "fixture.h"
-#include "keyprompt.h"
-#include "module1.h"
-#include "testtext.h"
+#include "cipher/module1.h"
+#include "tests/support/controls.h"
+#include "tests/support/fixture.h"
+#include "tests/support/testtext.h"
+#include "window/keyprompt.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -1,11 +1,11 @@
-#include "application.h"
-#include "captionfit.h"
+#include "cipher/module1.h"
 #include "config-zentolar.h"
-#include "controls.h"
-#include "fixture.h"
-#include "form1.h"
-#include "module1.h"
-#include "textfield.h"
+#include "tests/support/controls.h"
+#include "tests/support/fixture.h"
+#include "window/application.h"
+#include "window/captionfit.h"
+#include "window/form1.h"
+#include "window/textfield.h"
 
 #include <QAccessible>
 #include <QApplication>

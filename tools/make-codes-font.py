@@ -3,7 +3,9 @@
 code is shown as its two hex digits (seven-segment style) in a box, so every one of them can be
 told apart at small sizes and on any system, whatever fonts it has.
 
-Writes resources/fonts/ZentolarCodigos.ttf (committed). Needs fontTools (Debian: python3-fonttools).
+Usage: make-codes-font.py CODES_FONT_MAP [OUT]. CODES_FONT_MAP is the program built beside Zentolar
+that says which character stands for which code; OUT is resources/fonts/ZentolarCodigos.ttf
+(committed) unless given. Needs fontTools (Debian: python3-fonttools).
 Glyphs are mapped where the fields put them, at code points the usual interface fonts lack
 (DejaVu Sans, Segoe UI, Tahoma), so this font draws them wherever it is the fallback:
   U+2400 + code       codes 0 to 31 (the control pictures), U+2421 for 127
@@ -13,7 +15,7 @@ Private-use code points would be simpler, but Qt does not fall back to another f
 shaping is off, as it is in the fields.
 """
 import os
-import re
+import subprocess
 import sys
 
 from fontTools.fontBuilder import FontBuilder
@@ -35,20 +37,11 @@ SEGMENTS = {  # seven-segment hex digits, as on a calculator
 
 
 
-def undefined_codes():
-    """The codes code page 1252 leaves undefined, read from the program's own table
-    (cipher/codepage.h): those of 80-9F that stand for themselves."""
-    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cipher", "codepage.h")
-    with open(path, encoding="utf-8") as header:
-        table = re.search(r"high = \{(.*?)\};", header.read(), re.S)
-    values = [int(v, 16) for v in re.findall(r"0x([0-9A-Fa-f]{4})", table.group(1))]
-    if len(values) != 32:
-        sys.exit("cipher/codepage.h: expected 32 values for 80-9F, found %d" % len(values))
-    return [0x80 + i for i, v in enumerate(values) if v == 0x80 + i]
-
-
-UNDEFINED = undefined_codes()
-SPECIAL = list(range(0x20)) + [0x7F] + UNDEFINED + [0xA0, 0xAD]
+def mapping(program):
+    """The characters to draw and the code each stands for, as the program's own forms put them:
+    program is codes_font_map, built with the program."""
+    lines = subprocess.run([program], check=True, capture_output=True, text=True).stdout.split()
+    return {int(sign, 16): int(code, 16) for sign, code in zip(lines[::2], lines[1::2])}
 
 
 def rect(pen, x0, y0, x1, y1, clockwise=True):
@@ -87,21 +80,16 @@ def code_glyph(code):
 
 
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
+    if len(sys.argv) < 2:
+        sys.exit("usage: make-codes-font.py CODES_FONT_MAP [OUT]")
+    out = sys.argv[2] if len(sys.argv) > 2 else os.path.join(
         os.path.dirname(__file__), "..", "resources", "fonts", "ZentolarCodigos.ttf")
-    names = [".notdef"] + ["code%02X" % c for c in SPECIAL]
+    signs = mapping(sys.argv[1])
+    codes = sorted(set(signs.values()))
+    names = [".notdef"] + ["code%02X" % c for c in codes]
     glyphs = {".notdef": TTGlyphPen(None).glyph()}
-    cmap = {}
-    for c in SPECIAL:
-        name = "code%02X" % c
-        glyphs[name] = code_glyph(c)
-        if c < 0x20:
-            cmap[0x2400 + c] = name
-    cmap[0x2421] = "code7F"
-    for i, c in enumerate(UNDEFINED + [0xA0, 0xAD]):
-        cmap[0x2440 + i] = "code%02X" % c
-    for i, c in enumerate(UNDEFINED):
-        cmap[0x2422 + i] = "code%02X" % c
+    glyphs.update(("code%02X" % c, code_glyph(c)) for c in codes)
+    cmap = {sign: "code%02X" % code for sign, code in signs.items()}
 
     fb = FontBuilder(UNITS, isTTF=True)
     fb.setupGlyphOrder(names)

@@ -28,8 +28,10 @@ if [ "${1:-}" = windows ]; then
         imagemagick unzip"
 fi
 
-# npm fetches axe-core, which checks the page's accessibility (tests/browser/package.json).
+# npm fetches axe-core, which checks the page's accessibility, and ESLint, which checks its script
+# (tests/browser/package.json); pyflakes checks the Python scripts, fontTools draws the codes' font.
 command -v npm > /dev/null || packages="$packages npm"
+packages="$packages pyflakes3 python3-fonttools"
 
 missing=""
 for p in $packages; do
@@ -57,8 +59,8 @@ if [ -n "$missing" ]; then
 fi
 
 browser_tests="$(dirname "$0")/../tests/browser"
-if [ ! -f "$browser_tests/node_modules/axe-core/axe.min.js" ]; then
-    echo "Installing axe-core from npm"
+if [ ! -f "$browser_tests/node_modules/axe-core/axe.min.js" ] || [ ! -f "$browser_tests/node_modules/eslint/package.json" ]; then
+    echo "Installing axe-core and ESLint from npm"
     log=$(mktemp)
     npm ci --prefix "$browser_tests" --no-audit --no-fund > "$log" 2>&1 || { cat "$log"; rm -f "$log"; exit 1; }
     rm -f "$log"

@@ -1,4 +1,4 @@
-#include "application.h"
+#include "window/application.h"
 
 #include "config-zentolar.h"
 

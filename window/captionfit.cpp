@@ -1,4 +1,4 @@
-#include "captionfit.h"
+#include "window/captionfit.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,8 +1,8 @@
-#include "errorreport.h"
+#include "window/errorreport.h"
 
+#include "cipher/module1.h"
 #include "config-zentolar.h"
-#include "module1.h"
-#include "wording.h"
+#include "core/wording.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -35,7 +35,7 @@ QString ErrorMessage(std::exception_ptr failure)
     } catch (const std::bad_alloc &) {
         return QString::fromUtf8(Wording::OutOfMemory);
     } catch (const std::exception &e) {
-        return QStringLiteral("Error inesperado: %1.").arg(QString::fromLocal8Bit(e.what()));
+        return QString::fromUtf8(Wording::UnexpectedLine).arg(QString::fromLocal8Bit(e.what()));
     } catch (...) {
         return QString::fromUtf8(Wording::Unexpected);
     }

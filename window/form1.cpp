@@ -1,12 +1,12 @@
-#include "form1.h"
+#include "window/form1.h"
 
-#include "captionfit.h"
+#include "cipher/module1.h"
 #include "config-zentolar.h"
-#include "errorreport.h"
-#include "keyprompt.h"
-#include "module1.h"
-#include "textfield.h"
-#include "wording.h"
+#include "core/wording.h"
+#include "window/captionfit.h"
+#include "window/errorreport.h"
+#include "window/keyprompt.h"
+#include "window/textfield.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -27,10 +27,8 @@ T *named(T *widget, const char *name)
 }
 
 const QString NoKeyNotice = QString::fromUtf8(Wording::NoKeyNotice);
-const QString EncryptDescription
-    = QStringLiteral("Codifica con la clave el texto sin codificar y lo pone en el campo de la derecha.");
-const QString DecryptDescription
-    = QStringLiteral("Descodifica con la clave el texto codificado y lo pone en el campo de la izquierda.");
+const QString EncryptDescription = QString::fromUtf8(Wording::EncryptDescription);
+const QString DecryptDescription = QString::fromUtf8(Wording::DecryptDescription);
 
 // Screen readers announce the program's window as a window (a plain widget is a "client").
 QAccessibleInterface *accessibleWindow(const QString &className, QObject *object)

@@ -1,7 +1,7 @@
-#include "keyprompt.h"
+#include "window/keyprompt.h"
 
-#include "cipher.h"
-#include "wording.h"
+#include "core/cipher.h"
+#include "core/wording.h"
 
 #include <QInputDialog>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "pieceddocument.h"
+#include "window/pieceddocument.h"
 
 #include <QFontMetricsF>
 #include <QPlainTextDocumentLayout>
@@ -187,6 +187,37 @@ QString PiecedDocument::shownText(int from, int to) const
         shown += QStringView(block.text()).mid(start - block.position(), to - start);
     }
     return shown;
+}
+
+bool PiecedDocument::hasRoomFor(const QTextCursor &cursor, int count) const
+{
+    return findBlock(cursor.position()).length() - 1 + count <= PieceLength;
+}
+
+bool PiecedDocument::fitsOnePiece(QStringView shown)
+{
+    return shown.size() <= PieceLength && !shown.contains(QLatin1Char('\n'));
+}
+
+bool PiecedDocument::selectsPieceOf(const QTextCursor &cursor, int position) const
+{
+    const QTextBlock block = findBlock(position);
+    return cursor.hasSelection() && cursor.selectionStart() == block.position()
+        && cursor.selectionEnd() == std::min(block.position() + block.length(), characterCount() - 1);
+}
+
+QString PiecedDocument::checkRules() const
+{
+    for (QTextBlock block = firstBlock(); block.isValid(); block = block.next()) {
+        const QString where = QStringLiteral(" (piece %1)").arg(block.blockNumber());
+        if (block.length() - 1 > PieceLength)
+            return QStringLiteral("a piece of %1 characters").arg(block.length() - 1) + where;
+        if (block.length() == 1 && inPieces(block))
+            return QStringLiteral("an empty piece of a line in pieces") + where;
+        if (continuesLine(block) != goesOn(block.previous()))
+            return QStringLiteral("a soft break marked on one side only") + where;
+    }
+    return {};
 }
 
 void PiecedDocument::replaceAll(QStringView shown)

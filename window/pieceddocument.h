@@ -62,6 +62,17 @@ public:
     bool isSoftBreakAt(int position) const;
     static bool continuesLine(const QTextBlock &block);
 
+    // Whether count characters typed at cursor, which selects nothing, fit in its piece, so that
+    // the editor may type them itself.
+    bool hasRoomFor(const QTextCursor &cursor, int count) const;
+    // Whether shown text goes into one piece: no line break and no more than a piece holds.
+    static bool fitsOnePiece(QStringView shown);
+    // Whether cursor selects the piece of position whole, as the editor's triple click selects a
+    // block.
+    bool selectsPieceOf(const QTextCursor &cursor, int position) const;
+    // What breaks the rule, if anything; empty when the document keeps it.
+    QString checkRules() const;
+
     // Replaces the whole text with shown text, as one step that can be undone.
     void replaceAll(QStringView shown);
     // Inserts shown text at cursor, in place of its selection, as one step that can be undone.

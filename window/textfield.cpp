@@ -1,7 +1,7 @@
-#include "textfield.h"
+#include "window/textfield.h"
 
-#include "pieceddocument.h"
-#include "wholelines.h"
+#include "window/pieceddocument.h"
+#include "window/wholelines.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -154,8 +154,7 @@ void TextField::keyPressEvent(QKeyEvent *event)
     // code page holds goes into a piece with room for it; anything else goes in as one edit that
     // the pieces are mended in.
     const bool editorsOwn = shown.isEmpty()
-        || (shown == typed && !cursor.hasSelection()
-            && cursor.block().length() - 1 + shown.size() <= PiecedDocument::PieceLength);
+        || (shown == typed && !cursor.hasSelection() && m_document->hasRoomFor(cursor, int(shown.size())));
     if (editorsOwn) {
         QPlainTextEdit::keyPressEvent(event);
         return;
@@ -186,13 +185,7 @@ void TextField::mousePressEvent(QMouseEvent *event)
         return;
     // The editor took the press for a triple click if it selected the block of the caret, which the
     // double click left at a word's end: the line is all of its pieces.
-    const QTextBlock block = m_document->findBlock(caret);
-    const QTextCursor selected = textCursor();
-    const bool tripleClick = afterDoubleClick && selected.hasSelection()
-        && selected.selectionStart() == block.position()
-        && selected.selectionEnd()
-            == std::min(block.position() + block.length(), m_document->characterCount() - 1);
-    if (tripleClick) {
+    if (afterDoubleClick && m_document->selectsPieceOf(textCursor(), caret)) {
         m_clickedLines = WholeLines::line(*m_document, caret);
         selectInView(m_clickedLines);
     } else if (event->modifiers() == Qt::ShiftModifier && m_clickedLines.hasSelection()) {
@@ -259,7 +252,7 @@ void TextField::inputMethodEvent(QInputMethodEvent *event)
 {
     const QString shown = FieldText::Normalize(event->commitString());
     // Lines and long texts go in as pastes do; the editor would put a long one in one paragraph.
-    const bool asPasted = shown.contains(QLatin1Char('\n')) || shown.size() > PiecedDocument::PieceLength;
+    const bool asPasted = !PiecedDocument::fitsOnePiece(shown);
     const bool replaces = event->replacementStart() != 0 || event->replacementLength() != 0;
     if (shown == event->commitString() && !asPasted && !replaces) {
         QPlainTextEdit::inputMethodEvent(event);
@@ -300,7 +293,8 @@ void TextField::inputMethodEvent(QInputMethodEvent *event)
     // replacement is placed, and the two are one step.
     QInputMethodEvent endPreedit;
     QPlainTextEdit::inputMethodEvent(&endPreedit);
-    const int shownStart = m_document->shownOffset(takesSelection ? cursor.selectionStart() : cursor.position());
+    const int shownStart
+        = m_document->shownOffset(takesSelection ? cursor.selectionStart() : cursor.position());
     QTextCursor target(m_document);
     if (takesSelection) {
         cursor.beginEditBlock();

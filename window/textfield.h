@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fieldtext.h"
+#include "fieldtext/fieldtext.h"
 
 #include <QBasicTimer>
 #include <QPlainTextEdit>

@@ -1,4 +1,4 @@
-#include "wholelines.h"
+#include "window/wholelines.h"
 
 #include <QKeyEvent>
 #include <QKeySequence>

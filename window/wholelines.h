@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pieceddocument.h"
+#include "window/pieceddocument.h"
 
 #include <QTextCursor>
 

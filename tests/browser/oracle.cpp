@@ -5,10 +5,10 @@
 //   ToDisplay(text), ToClipboard(text, Plain), ToClipboard(text, Encoded), FromPasted(pasted),
 //   Normalize(pasted) (typed), KeyAsCounted(key), FromDisplay(pasted).
 // Each answer is flushed at once, so a test can ask one question at a time.
-#include "errorreport.h"
-#include "fieldtext.h"
-#include "keyprompt.h"
-#include "module1.h"
+#include "cipher/module1.h"
+#include "fieldtext/fieldtext.h"
+#include "window/errorreport.h"
+#include "window/keyprompt.h"
 
 #include <QStringList>
 #include <QTextStream>

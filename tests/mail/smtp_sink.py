@@ -6,7 +6,6 @@ to a file once it accepts connections.
 Usage: smtp_sink.py MAILDIR PORT_FILE
 """
 import os
-import socket
 import socketserver
 import sys
 import time

@@ -8,7 +8,6 @@
       that subject, and selects and copies its whole body to the clipboard
 """
 import sys
-import time
 
 from marionette import Marionette
 

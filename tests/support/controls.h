@@ -1,8 +1,8 @@
 #pragma once
 
-#include "form1.h"
-#include "module1.h"
-#include "textfield.h"
+#include "cipher/module1.h"
+#include "window/form1.h"
+#include "window/textfield.h"
 
 #include <QLabel>
 #include <QPushButton>

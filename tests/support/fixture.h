@@ -1,7 +1,7 @@
 #pragma once
 
-#include "form1.h"
-#include "module1.h"
+#include "cipher/module1.h"
+#include "window/form1.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -6,9 +6,9 @@
 //   longest      that prose run on to the longest text the cipher takes, on one line
 //   short        a word that holds no blank, tab or line break
 // Usage: road_texts FOLDER PROSE
-#include "fieldtext.h"
-#include "module1.h"
-#include "testtext.h"
+#include "cipher/module1.h"
+#include "fieldtext/fieldtext.h"
+#include "tests/support/testtext.h"
 
 #include <QDir>
 #include <QFile>

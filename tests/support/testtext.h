@@ -1,6 +1,6 @@
 #pragma once
 
-#include "module1.h"
+#include "cipher/module1.h"
 
 #include <QRandomGenerator>
 #include <QString>

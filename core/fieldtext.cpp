@@ -1,6 +1,6 @@
-#include "forms.h"
+#include "core/fieldtext.h"
 
-#include "codepage.h"
+#include "core/codepage.h"
 
 namespace Core::FieldText {
 
