@@ -313,7 +313,8 @@ private:
     // outside the code page or a decomposed accent.
     QString typed()
     {
-        static const QStringList rare = QStringLiteral("ñ|¿|€|Ω|😀|e\u0301|\u00a0|\t").split(QLatin1Char('|'));
+        static const QStringList rare
+            = QStringLiteral("ñ|¿|€|Ω|\U0001F600|e\u0301|\u00a0|\t").split(QLatin1Char('|'));
         QString text;
         for (int i = 1 + bounded(6); i > 0; --i) {
             const int kind = bounded(20);

@@ -34,7 +34,8 @@ mkdir -p "$copy"
 tar -c --exclude=./build --exclude=./dist . | tar -x -C "$copy"
 sleep 2
 echo "Build 2 in $copy ($(date +%H:%M:%S))"
-(cd "$copy" && sh tools/packages.sh "$work/second") > "$work/second.log" 2>&1 ||
+# Compiled again, not taken from ccache, which would hand the second build the first one's objects.
+(cd "$copy" && CCACHE_DISABLE=1 sh tools/packages.sh "$work/second") > "$work/second.log" 2>&1 ||
     { tail -30 "$work/second.log"; exit 1; }
 
 # The first difference in two files, named by what holds it where the format is known.

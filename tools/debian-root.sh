@@ -111,8 +111,32 @@ EOF
     touch "$root/.complete"
 fi
 
+mkdir -p "$home/debs/partial" "$home/lists/partial" "$cache/windows" "$cache/ccache-debian$release"
+
+# The packages the set-up installs (for Windows too) go into the root's base once for each version
+# of the set-up, so a run does not unpack them again; the run's own set-up then finds them there.
+packages_stamp="$root/.packages-$(cksum < "$top/tools/setup.sh" | cut -d ' ' -f 1)"
+if [ ! -f "$packages_stamp" ]; then
+    step="install the set-up's packages into the root"
+    echo "Debian $release: installing the set-up's packages into $root"
+    trap 'unmount_below "$root"' EXIT
+    mount -t proc proc "$root/proc"
+    mount --bind /dev "$root/dev"
+    mount --bind /dev/pts "$root/dev/pts"
+    mount --bind "$home/debs" "$root/var/cache/apt/archives"
+    mount --bind "$home/lists" "$root/var/lib/apt/lists"
+    cp -L /etc/resolv.conf "$root/etc/resolv.conf" 2> /dev/null || true
+    cp "$top/tools/setup.sh" "$root/tmp/setup.sh"
+    chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
+        ZENTOLAR_SETUP_PACKAGES_ONLY=1 sh /tmp/setup.sh windows || fail "the set-up's packages did not install"
+    rm -f "$root/tmp/setup.sh" "$root"/.packages-*
+    unmount_below "$root"
+    trap - EXIT
+    touch "$packages_stamp"
+fi
+
 step="prepare the run"
-mkdir -p "$home/runs" "$home/debs/partial" "$home/lists/partial" "$cache/windows"
+mkdir -p "$home/runs"
 run=$(mktemp -d "$home/runs/run.XXXXXX")
 merged="$run/merged"
 cleanup() {
@@ -142,6 +166,9 @@ mount --bind "$home/debs" "$merged/var/cache/apt/archives"
 mount --bind "$home/lists" "$merged/var/lib/apt/lists"
 mkdir -p "$merged$cache/windows" "$merged/root/zentolar/build"
 mount --bind "$cache/windows" "$merged$cache/windows"
+# What ccache compiled in earlier runs.
+mkdir -p "$merged/root/.cache/ccache"
+mount --bind "$cache/ccache-debian$release" "$merged/root/.cache/ccache"
 cp -L /etc/resolv.conf "$merged/etc/resolv.conf" 2> /dev/null || true
 # The machine's own certificate authorities, which its way out may need (a proxy that signs what it
 # passes on): npm takes them beside Node's own.

@@ -32,6 +32,8 @@ fi
 # (tests/browser/package.json); pyflakes checks the Python scripts, fontTools draws the codes' font.
 command -v npm > /dev/null || packages="$packages npm"
 packages="$packages pyflakes3 python3-fonttools"
+# Every build goes through ccache, which keeps what it compiled for the next build.
+packages="$packages ccache"
 
 missing=""
 for p in $packages; do
@@ -57,6 +59,9 @@ if [ -n "$missing" ]; then
         $sudo systemctl disable --now $services > /dev/null 2>&1 || true
     fi
 fi
+
+# A Debian root takes the packages into its base once (tools/debian-root.sh).
+[ -z "${ZENTOLAR_SETUP_PACKAGES_ONLY:-}" ] || exit 0
 
 browser_tests="$(dirname "$0")/../tests/browser"
 if [ ! -f "$browser_tests/node_modules/axe-core/axe.min.js" ] || [ ! -f "$browser_tests/node_modules/eslint/package.json" ]; then
