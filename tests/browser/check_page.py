@@ -123,8 +123,10 @@ class Listener(http.server.BaseHTTPRequestHandler):
 
 def own_requests():
     """What reached the server but Firefox's own requests to Mozilla's services (its remote
-    settings, which no preference stops in a release build), which its proxy sees too."""
-    return [hit for hit in Listener.hits if not (ENGINE == "firefox" and hit.split(":")[0].endswith(".mozilla.com"))]
+    settings, which no preference stops in a release build, and at times its media plugins'
+    update), which its proxy sees too."""
+    return [hit for hit in Listener.hits
+            if not (ENGINE == "firefox" and hit.split(":")[0].endswith((".mozilla.com", ".mozilla.org")))]
 
 
 def main():

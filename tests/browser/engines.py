@@ -311,6 +311,9 @@ class FirefoxEngine(WebDriverEngine):
         "datareporting.policy.dataSubmissionEnabled": False,
         "toolkit.telemetry.reportingpolicy.firstRun": False,
         "app.update.disabledForTesting": True,
+        # No media plugins fetched (aus5.mozilla.org) while a page is tested.
+        "media.gmp-manager.url": "",
+        "media.gmp-provider.enabled": False,
         "dom.events.testing.asyncClipboard": True,
         "dom.events.asyncClipboard.readText": True,
         "ui.caretBlinkTime": -1,
