@@ -121,12 +121,15 @@ class Listener(http.server.BaseHTTPRequestHandler):
         pass
 
 
+# Where Firefox itself goes, through the proxy the test gives it: Mozilla's services (its remote
+# settings, which no preference stops in a release build) and the update services of its media
+# plugins (Mozilla's, and Google's for Widevine).
+FIREFOX_OWN = (".mozilla.com", ".mozilla.org", "update.googleapis.com")
+
+
 def own_requests():
-    """What reached the server but Firefox's own requests to Mozilla's services (its remote
-    settings, which no preference stops in a release build, and at times its media plugins'
-    update), which its proxy sees too."""
-    return [hit for hit in Listener.hits
-            if not (ENGINE == "firefox" and hit.split(":")[0].endswith((".mozilla.com", ".mozilla.org")))]
+    """What reached the server but Firefox's own requests, which its proxy sees too."""
+    return [hit for hit in Listener.hits if not (ENGINE == "firefox" and hit.split(":")[0].endswith(FIREFOX_OWN))]
 
 
 def main():

@@ -311,9 +311,11 @@ class FirefoxEngine(WebDriverEngine):
         "datareporting.policy.dataSubmissionEnabled": False,
         "toolkit.telemetry.reportingpolicy.firstRun": False,
         "app.update.disabledForTesting": True,
-        # No media plugins fetched (aus5.mozilla.org) while a page is tested.
-        "media.gmp-manager.url": "",
+        # No media plugins fetched (from aus5.mozilla.org, and Widevine from Google's update
+        # service) while a page is tested.
         "media.gmp-provider.enabled": False,
+        "media.gmp-gmpopenh264.enabled": False,
+        "media.gmp-widevinecdm.enabled": False,
         "dom.events.testing.asyncClipboard": True,
         "dom.events.asyncClipboard.readText": True,
         "ui.caretBlinkTime": -1,
