@@ -209,13 +209,15 @@ bool PiecedDocument::selectsPieceOf(const QTextCursor &cursor, int position) con
 QString PiecedDocument::checkRules() const
 {
     for (QTextBlock block = firstBlock(); block.isValid(); block = block.next()) {
-        const QString where = QStringLiteral(" (piece %1)").arg(block.blockNumber());
+        QString broken;
         if (block.length() - 1 > PieceLength)
-            return QStringLiteral("a piece of %1 characters").arg(block.length() - 1) + where;
-        if (block.length() == 1 && inPieces(block))
-            return QStringLiteral("an empty piece of a line in pieces") + where;
-        if (continuesLine(block) != goesOn(block.previous()))
-            return QStringLiteral("a soft break marked on one side only") + where;
+            broken = QStringLiteral("a piece of %1 characters").arg(block.length() - 1);
+        else if (block.length() == 1 && inPieces(block))
+            broken = QStringLiteral("an empty piece of a line in pieces");
+        else if (continuesLine(block) != goesOn(block.previous()))
+            broken = QStringLiteral("a soft break marked on one side only");
+        if (!broken.isEmpty())
+            return broken + QStringLiteral(" (piece %1)").arg(block.blockNumber());
     }
     return {};
 }
