@@ -63,6 +63,8 @@ private slots:
     void tabsAreTabs_data();
     void tabsAreTabs();
     void longLinesWrapWithoutAHorizontalScrollBar();
+    void aPointIsWhereAClickThereFindsIt_data();
+    void aPointIsWhereAClickThereFindsIt();
 
     void longLinesAreHeldInPiecesAndReadBackWhole_data();
     void longLinesAreHeldInPiecesAndReadBackWhole();
@@ -307,6 +309,48 @@ void TestTextField::longLinesWrapWithoutAHorizontalScrollBar()
     QVERIFY(field.verticalScrollBar()->maximum() > 0);
     QVERIFY(field.document()->firstBlock().layout()->lineCount() > 1);
     QCOMPARE(field.text().size(), 2000); // wrapping adds nothing to the text
+}
+
+void TestTextField::aPointIsWhereAClickThereFindsIt_data()
+{
+    QTest::addColumn<int>("deletedTo");
+
+    // Deleting from 90 brings the caret into view, with the top line scrolled by a fraction of a
+    // pixel (the editor keeps the line's lower edge in view).
+    QTest::newRow("the view at the text's start") << 0;
+    QTest::newRow("the top line scrolled by a fraction of a pixel") << 914;
+    QTest::newRow("the top line scrolled by another fraction") << 600;
+}
+
+void TestTextField::aPointIsWhereAClickThereFindsIt()
+{
+    QFETCH(int, deletedTo);
+    TextField field;
+    field.resize(169, 169);
+    field.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&field));
+    const QString words = QStringLiteral("abcdefghij ");
+    field.setText(words.repeated(8) + QStringLiteral("abc\r\n") + words.repeated(93) + QStringLiteral("ab"));
+    if (deletedTo > 0) {
+        QTextCursor selected(field.document());
+        selected.setPosition(90);
+        selected.setPosition(deletedTo, QTextCursor::KeepAnchor);
+        field.setTextCursor(selected);
+        QTest::keyClick(&field, Qt::Key_Delete);
+    }
+
+    // Every pixel row, the lines' edges among them.
+    QWidget *view = field.viewport();
+    for (int y = 0; y < view->height(); ++y) {
+        const QPoint point(77, y);
+        const int expected = field.cursorAt(point).position();
+        QTest::mouseClick(view, Qt::LeftButton, {}, point);
+        QVERIFY2(field.textCursor().position() == expected,
+                 qPrintable(QStringLiteral("a click at row %1 puts the caret at %2, the field maps it to %3")
+                                .arg(y)
+                                .arg(field.textCursor().position())
+                                .arg(expected)));
+    }
 }
 
 void TestTextField::longLinesAreHeldInPiecesAndReadBackWhole_data()

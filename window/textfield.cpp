@@ -10,6 +10,9 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -163,6 +166,47 @@ void TextField::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
+QTextCursor TextField::cursorAt(const QPointF &point) const
+{
+    // The editor's own hit test for a click, step by step: the point in whole pixels, moved by the
+    // view's offset and rounded to whole pixels again; from the top block down or up by whole
+    // blocks, then by lines within the block.
+    const QPointF moved = QPointF(point.toPoint()) - contentOffset();
+    const QPointF inView(qRound(moved.x()), qRound(moved.y()));
+    const QAbstractTextDocumentLayout *layout = m_document->documentLayout();
+    QTextBlock block = firstVisibleBlock();
+    qreal top = 0;
+    QRectF box = layout->blockBoundingRect(block);
+    while (block.next().isValid() && box.bottom() + top <= inView.y()) {
+        top += box.height();
+        block = block.next();
+        box = layout->blockBoundingRect(block);
+    }
+    while (block.previous().isValid() && box.top() + top > inView.y()) {
+        top -= box.height();
+        block = block.previous();
+        box = layout->blockBoundingRect(block);
+    }
+    const QPointF inBlock(inView.x(), inView.y() - top);
+    int at = 0;
+    const QTextLayout *lines = block.layout();
+    for (int i = 0; lines && i < lines->lineCount(); ++i) {
+        const QTextLine line = lines->lineAt(i);
+        const QRectF rect = line.naturalTextRect();
+        if (rect.top() > inBlock.y()) {
+            at = std::min(at, line.textStart());
+        } else if (rect.bottom() <= inBlock.y()) {
+            at = std::max(at, line.textStart() + line.textLength());
+        } else {
+            at = line.xToCursor(inBlock.x());
+            break;
+        }
+    }
+    QTextCursor cursor(m_document);
+    cursor.setPosition(block.position() + at);
+    return cursor;
+}
+
 void TextField::selectInView(const QTextCursor &cursor)
 {
     // The view keeps the line at its top. The scroll bar counts lines, and the count of the pieces
@@ -189,8 +233,8 @@ void TextField::mousePressEvent(QMouseEvent *event)
         m_clickedLines = WholeLines::line(*m_document, caret);
         selectInView(m_clickedLines);
     } else if (event->modifiers() == Qt::ShiftModifier && m_clickedLines.hasSelection()) {
-        selectInView(WholeLines::extendByLines(*m_document, m_clickedLines,
-                                               cursorForPosition(event->position().toPoint()).position()));
+        selectInView(
+            WholeLines::extendByLines(*m_document, m_clickedLines, cursorAt(event->position()).position()));
     } else if (event->modifiers() != Qt::ShiftModifier) {
         m_clickedLines = QTextCursor();
     }
@@ -200,14 +244,14 @@ void TextField::mouseMoveEvent(QMouseEvent *event)
 {
     QPlainTextEdit::mouseMoveEvent(event);
     if ((event->buttons() & Qt::LeftButton) && m_clickedLines.hasSelection() && textCursor().hasSelection()) {
-        setTextCursor(WholeLines::extendByLines(*m_document, m_clickedLines,
-                                                cursorForPosition(event->position().toPoint()).position()));
+        setTextCursor(
+            WholeLines::extendByLines(*m_document, m_clickedLines, cursorAt(event->position()).position()));
     }
 }
 
 void TextField::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    const int at = cursorForPosition(event->position().toPoint()).position();
+    const int at = cursorAt(event->position()).position();
     QPlainTextEdit::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
@@ -235,7 +279,7 @@ void TextField::dropEvent(QDropEvent *event)
         event->ignore();
         return;
     }
-    QTextCursor target = cursorForPosition(event->position().toPoint());
+    QTextCursor target = cursorAt(event->position());
     QTextCursor moved = textCursor();
     target.beginEditBlock();
     // Text dragged within the field leaves its place.

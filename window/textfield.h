@@ -30,6 +30,12 @@ public:
     // The form in which the field copies and drags its text; plain unless told otherwise.
     void setCopyForm(FieldText::CopyForm form);
 
+    // Where a point of the viewport is, as a click or a drop there finds it. The line at the top
+    // may be scrolled by a fraction of a pixel, which the editor's clicks round and
+    // cursorForPosition() drops: at a line's lower edge it names the line above the one a click
+    // there finds.
+    QTextCursor cursorAt(const QPointF &point) const;
+
 protected:
     bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
