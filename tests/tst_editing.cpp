@@ -56,6 +56,7 @@ struct Step
     QKeySequence key;
     int at = 0; // offsets in the field's text, clamped to its length
     int to = 0;
+    QPoint point; // for a middle click or a drop, a point of the viewport instead of at, if not null
     int length = 0; // what an input method's commit replaces: to (from the caret) and length
 };
 
@@ -129,6 +130,21 @@ QString unescaped(QStringView text)
     return out;
 }
 
+// Where a step acts: an offset, or a point of the viewport as "@x,y".
+QString place(const Step &step)
+{
+    return step.point.isNull() ? QString::number(step.at)
+                               : QStringLiteral("@%1,%2").arg(step.point.x()).arg(step.point.y());
+}
+
+void setPlace(Step &step, const QString &word)
+{
+    if (word.startsWith(u'@'))
+        step.point = QPoint(word.mid(1).section(u',', 0, 0).toInt(), word.section(u',', 1, 1).toInt());
+    else
+        step.at = word.toInt();
+}
+
 QString describe(const Step &step)
 {
     QString row = step.field ? QStringLiteral("Text3 ") : QString();
@@ -141,11 +157,11 @@ QString describe(const Step &step)
     case Step::DoubleClick:
     case Step::TripleClick:
     case Step::MiddleClick:
-        return row + u' ' + QString::number(step.at);
+        return row + u' ' + place(step);
     case Step::Drag:
         return row + QStringLiteral(" %1 %2").arg(step.at).arg(step.to);
     case Step::Drop:
-        return row + QStringLiteral(" %1 ").arg(step.at) + escaped(step.text);
+        return row + u' ' + place(step) + u' ' + escaped(step.text);
     case Step::Replace:
         return row + QStringLiteral(" %1 %2 %3 ").arg(step.at).arg(step.to).arg(step.length)
             + escaped(step.text);
@@ -193,10 +209,10 @@ QList<Step> parse(const QString &row)
         case Step::DoubleClick:
         case Step::TripleClick:
         case Step::MiddleClick:
-            step.at = words.value(0).toInt();
+            setPlace(step, words.value(0));
             break;
         case Step::Drop:
-            step.at = words.value(0).toInt();
+            setPlace(step, words.value(0));
             step.text = unescaped(QStringView(args).mid(words.value(0).size() + 1));
             break;
         case Step::Replace:
@@ -423,6 +439,9 @@ private:
         }
         step.at = place();
         step.to = place();
+        // Half the middle clicks and drops at any point of the view, the lines' edges among them.
+        if ((step.verb == Step::MiddleClick || step.verb == Step::Drop) && bounded(2))
+            step.point = QPoint(1 + bounded(140), 1 + bounded(150));
         return step;
     }
 
@@ -565,6 +584,17 @@ private:
         if (found)
             *found = document.shownOffset(field->cursorForPosition(point).position());
         return point;
+    }
+
+    // Where a middle click or a drop acts, in field i's viewport, and the offset found there: the
+    // field's own, as a click there finds it (cursorForPosition() is not, at a line's lower edge).
+    QPoint placeOf(int i, const Step &step, int *offset)
+    {
+        if (step.point.isNull())
+            return fieldPoint(i, step.at, offset);
+        const TextField *field = fieldAt(i);
+        *offset = pieced(field).shownOffset(field->cursorAt(step.point).position());
+        return step.point;
     }
 
     // The caret at offset (clamped) of field i's shown text, and in its plain editor.
@@ -764,7 +794,7 @@ private:
             if (!clipboard->supportsSelection())
                 return {};
             int offset = 0;
-            const QPoint at = fieldPoint(i, step.at, &offset);
+            const QPoint at = placeOf(i, step, &offset);
             const QString selected = clipboard->text(QClipboard::Selection);
             timed([&] { QTest::mouseClick(view, Qt::MiddleButton, {}, at); });
             QTextCursor cursor(plain.document());
@@ -778,7 +808,7 @@ private:
             // The events a real drop brings, sent to the field: no drag is started, as QDrag::exec
             // waits in the platform's own drag loop (Windows' for a real pointer) until a drop.
             int offset = 0;
-            const QPoint at = fieldPoint(i, step.at, &offset);
+            const QPoint at = placeOf(i, step, &offset);
             QMimeData data;
             data.setText(step.text);
             timed([&] {
@@ -1151,6 +1181,15 @@ void TestEditing::shrunkSequencesRunClean_data()
         << "clipboard c{2048}; Text3 type fz; Text3 key Return; Text3 key Ctrl+V; Text3 double-click 3002; "
            "Text3 "
            "replace -1 -3 2 x\\u000ay";
+    // Where the top line is scrolled by a fraction of a pixel (after the caret was brought into
+    // view), at the last pixel row of a line.
+    const QString lowerEdge = QStringLiteral(
+        "Text3 clipboard [abcdefghij ]{8}abc\\u000d\\u000a[abcdefghij ]{93}ab; Text3 key Ctrl+V; "
+        "Text3 click 90; Text3 shift-click 914; Text3 key Del; ");
+    QTest::newRow("a middle click on a line's lower edge pastes where a click there puts the caret")
+        << lowerEdge + QStringLiteral("Text3 middle-click @77,15");
+    QTest::newRow("a drop on a line's lower edge lands where a click there puts the caret")
+        << lowerEdge + QStringLiteral("Text3 drop @77,15 XYZ");
 }
 
 void TestEditing::shrunkSequencesRunClean()
