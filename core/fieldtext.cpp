@@ -56,6 +56,17 @@ constexpr char16_t NoBreakSpaceSymbol = 0x237D;
 // around or into it.
 constexpr char16_t OpeningMark = 0x27E6;
 constexpr char16_t ClosingMark = 0x27E7;
+// Within the frame, what a formatter, a chat or an editor may take for markup or change has a
+// visible stand-in that none of them does: an ASCII punctuation mark its fullwidth form, the soft
+// hyphen (which shows nothing, so a road may drop it) U+2010, a hyphen that always shows.
+constexpr char16_t FullwidthOffset = 0xFF01 - 0x21;
+constexpr char16_t SoftHyphenStandIn = 0x2010;
+
+constexpr bool isAsciiPunctuation(int code)
+{
+    return code > 0x20 && code < 0x7F && !(code >= '0' && code <= '9') && !(code >= 'A' && code <= 'Z')
+        && !(code >= 'a' && code <= 'z');
+}
 
 enum class Shown {
     InEditor,
@@ -102,6 +113,11 @@ constexpr Table<char16_t, 256> shownTable(Shown where)
         table[Tab] = char16_t(Pictures + Tab);
         table[Space] = SpaceSymbol;
         table[NoBreakSpace] = NoBreakSpaceSymbol;
+        table[SoftHyphen] = SoftHyphenStandIn;
+        for (int code = 0; code < 0x80; ++code) {
+            if (isAsciiPunctuation(code))
+                table[code] = char16_t(code + FullwidthOffset);
+        }
     }
     return table;
 }
@@ -134,6 +150,7 @@ size_t shownForm(const char16_t *text, size_t n, const Table<char16_t, 256> &tab
 enum class LineBreaks {
     Any, // LF, CR LF, lone CR, U+2028 and U+2029 are line breaks
     CrLfOnly, // only CR LF pairs are; a lone CR or LF is a raw code
+    InFrame, // as Any, in an encoded copy, whose stand-ins give their codes
 };
 
 // Writes at most two units for each one read, never ahead of position 2 * i + 2 after reading
@@ -144,7 +161,12 @@ size_t textOf(const char16_t *shown, size_t n, LineBreaks breaks, char16_t *out)
     for (size_t i = 0; i < n; ++i) {
         const char16_t c = shown[i];
         const bool pair = c == Cr && i + 1 < n && shown[i + 1] == Lf;
-        if (pair || (breaks == LineBreaks::Any && isLineBreak(c))) {
+        if (breaks == LineBreaks::InFrame && c >= 0xFF01 && c <= 0xFF5E
+            && isAsciiPunctuation(c - FullwidthOffset)) {
+            *out++ = char16_t(c - FullwidthOffset);
+        } else if (breaks == LineBreaks::InFrame && c == SoftHyphenStandIn) {
+            *out++ = SoftHyphen;
+        } else if (pair || (breaks != LineBreaks::CrLfOnly && isLineBreak(c))) {
             i += pair ? 1 : 0;
             *out++ = Cr;
             *out++ = Lf;
@@ -233,7 +255,7 @@ size_t FromPasted(const char16_t *composed, size_t length, char16_t *out)
             if (!IsAdded(c) && c != OpeningMark && c != ClosingMark)
                 symbols[count++] = c;
         }
-        return textOf(symbols, count, LineBreaks::Any, out);
+        return textOf(symbols, count, LineBreaks::InFrame, out);
     }
     bool windows = false;
     for (size_t i = 0; i + 1 < length && !windows; ++i)

@@ -23,7 +23,12 @@
 //   character, a blank U+2420, a tab U+2409 and a CR and an LF U+240D and U+240A (their pictures),
 //   160 U+237D (the symbol for a no-break space). The whole copy is framed by U+27E6 and U+27E7,
 //   "⟦" and "⟧", so a paste is known for one even when it is short and holds none of them, and
-//   whatever white space a road put around or into it is dropped.
+//   whatever white space a road put around or into it is dropped. Chats and forums format what
+//   they are sent (Markdown and its dialects, HTML, emoji shortcodes, links) and editors correct
+//   quotes and dashes: so every ASCII punctuation mark is its fullwidth form (U+FF01..U+FF5E,
+//   "!" is "！"), which none of them takes for markup, and the soft hyphen, which shows nothing
+//   and which a road may drop, is U+2010, a hyphen that always shows. Letters and digits are
+//   themselves, so the copy still reads like the text it stands for.
 //
 // Each function writes into out, which has room for the number of units its comment gives, and
 // returns the number it wrote.
@@ -56,8 +61,9 @@ size_t FromDisplay(const char16_t *shown, size_t length, char16_t *out);
 // - A string that starts with "⟦" or ends with "⟧" (white space around it aside) is an encoded
 //   copy, also where a selection made by hand missed the other mark: its white space and
 //   invisible format characters other than the soft hyphen were added on the way and are dropped,
-//   and the rest is read as FromDisplay reads it. Both fields read it so, as the marks are outside
-//   the code page: the encoded text may be encoded again under another key.
+//   the stand-ins give their codes, and the rest is read as FromDisplay reads it (so an older
+//   copy, with raw punctuation and soft hyphens, reads as it did). Both fields read it so, as the
+//   marks are outside the code page: the encoded text may be encoded again under another key.
 // - Otherwise, a string that holds a CR LF pair comes from a program with Windows line breaks:
 //   there only CR LF pairs are line breaks, and a lone CR or LF stays a raw code. Any other string
 //   is read as FromDisplay reads it.

@@ -38,6 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString encoded = ToClipboard(codePageText, CopyForm::Encoded);
     Check(std::none_of(encoded.cbegin(), encoded.cend(), [](QChar c) { return c.isSpace(); }),
           "an encoded text is copied without white space");
+    Check(std::none_of(encoded.cbegin(), encoded.cend(),
+                       [](QChar c) {
+                           return c.unicode() == 0xAD
+                               || (c.unicode() < 0x80 && (c.isPunct() || c.isSymbol()));
+                       }),
+          "an encoded text is copied without a mark a formatter takes for markup or a soft hyphen");
     QString carried = QStringLiteral("\r\n \r\n");
     const qsizetype step = 1 + (size ? data[0] : 0);
     for (qsizetype i = 0; i < encoded.size(); i += step)

@@ -74,15 +74,21 @@ void TestFieldText::toClipboard_data()
     QTest::newRow("CR LF is a line break and a tab a tab, encoded their pictures")
         << QStringLiteral("a\tb\r\nc") << QStringLiteral("a\tb\nc") << QStringLiteral("⟦a␉b␍␊c⟧");
     QTest::newRow("NUL, a lone CR and a lone LF are their control pictures")
-        << QStringLiteral("\0\r.\n") << QStringLiteral("␀␍.␊") << QStringLiteral("⟦␀␍.␊⟧");
+        << QStringLiteral("\0\r.\n") << QStringLiteral("␀␍.␊") << QStringLiteral("⟦␀␍．␊⟧");
     QTest::newRow("DEL and the undefined codes are pictures")
         << QStringLiteral("\x7f\u0081\u009d") << QStringLiteral("␡␢␦") << QStringLiteral("⟦␡␢␦⟧");
     QTest::newRow("a plain no-break space is itself, an encoded one the symbol for it")
         << QStringLiteral("a\u00a0b\u00a0\u00a0") << QStringLiteral("a\u00a0b\u00a0\u00a0")
         << QStringLiteral("⟦a⍽b⍽⍽⟧");
-    QTest::newRow("blanks and tabs are plain themselves, encoded symbols; a soft hyphen is itself")
+    QTest::newRow("blanks, tabs and soft hyphens are plain themselves, encoded symbols")
         << QStringLiteral(" \u00ad  \t\t ") << QStringLiteral(" \u00ad  \t\t ")
-        << QStringLiteral("⟦␠\u00ad␠␠␉␉␠⟧");
+        << QStringLiteral("⟦␠‐␠␠␉␉␠⟧");
+    // The markers of Markdown and its chat dialects, HTML, shortcodes and links, and the quotes
+    // and dashes that editors correct.
+    QTest::newRow("every ASCII punctuation mark is encoded its fullwidth form, letters and digits themselves")
+        << QStringLiteral("!\"#$%&'()*+,-./09:;<=>?@AZ[\\]^_`az{|}~")
+        << QStringLiteral("!\"#$%&'()*+,-./09:;<=>?@AZ[\\]^_`az{|}~")
+        << QStringLiteral("⟦！＂＃＄％＆＇（）＊＋，－．／09：；＜＝＞？＠AZ［＼］＾＿｀az｛｜｝～⟧");
     QTest::newRow("an empty text is an empty plain copy and an empty frame")
         << QString() << QString() << QStringLiteral("⟦⟧");
 }
@@ -178,6 +184,14 @@ void TestFieldText::fromPasted_data()
         << QStringLiteral("ab\r\ncd⟧\n") << QStringLiteral("abcd");
     QTest::newRow("marks with a text around them are no frame: they are outside the code page")
         << QStringLiteral("x ⟦a b⟧ y") << QStringLiteral("x ?a b? y");
+    QTest::newRow("an encoded copy's fullwidth marks and hyphen give their codes")
+        << QStringLiteral("⟦a＊b＿＿‐c｀⟧") << QStringLiteral("a*b__\u00adc`");
+    QTest::newRow("an older encoded copy's raw punctuation and soft hyphen read as they did")
+        << QStringLiteral("⟦`a*b__\u00adc`⟧") << QStringLiteral("`a*b__\u00adc`");
+    QTest::newRow("fullwidth letters and digits are no stand-ins")
+        << QStringLiteral("⟦Ａ０⟧") << QStringLiteral("??");
+    QTest::newRow("outside a frame a fullwidth mark and the hyphen are outside the code page")
+        << QStringLiteral("a＊b‐") << QStringLiteral("a?b?");
     QTest::newRow("an older encoded copy reads as it did, raw blanks, tabs and breaks")
         << QStringLiteral("a b\tc\r\nd⍽\u00a0") << QStringLiteral("a b\tc\r\nd\u00a0\u00a0");
     QTest::newRow("an older encoded copy's lone line feeds are line breaks")
@@ -233,9 +247,13 @@ void TestFieldText::randomTextsRichInControlCodesSurvive()
             QVERIFY(!copied.contains(QChar(0)));
             QCOMPARE(FromPasted(copied), text);
         }
-        // Mail and chat find no white space in an encoded copy to reflow, collapse or change.
+        // Mail and chat find no white space in an encoded copy to reflow, collapse or change, and
+        // formatters no mark to take for markup, nor an invisible soft hyphen to drop.
         const QString encoded = ToClipboard(text, CopyForm::Encoded);
-        QVERIFY(std::none_of(encoded.cbegin(), encoded.cend(), [](QChar c) { return c.isSpace(); }));
+        QVERIFY(std::none_of(encoded.cbegin(), encoded.cend(), [](QChar c) {
+            return c.isSpace() || c.unicode() == 0xAD
+                || (c.unicode() < 0x80 && (c.isPunct() || c.isSymbol()));
+        }));
     }
 }
 

@@ -268,7 +268,7 @@ def run(b, port, control):
         ("ı", "ı", "A", "Š", "⟦Š⟧"),  # dotless i counts as I 73; 65 + 73 = 138
         ("A", "A", "¿", "\u2400", "⟦\u2400⟧"),  # 191 + 65 = 256: code 0, shown as its picture
         ("A", "A", "ß", " ", "⟦\u2420⟧"),  # 223 + 65 = 288: 32, a blank
-        ("ZZ", "ZZ", "ÈÈ", '""', '⟦""⟧'),  # 200 + 90 = 290: 34
+        ("ZZ", "ZZ", "ÈÈ", '""', '⟦＂＂⟧'),  # 200 + 90 = 290: 34, copied as its fullwidth form
         ("A", "A", "ÌÉ", "\n", "⟦\u240d\u240a⟧"),  # 204 + 65 = 13, 201 + 65 = 10: a line break
     ]
     for key, shown, text, encoded, copy in rows:
