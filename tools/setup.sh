@@ -11,11 +11,12 @@ set -eu
 # page's WebAssembly (clang, lld), and check the code's format and the shell scripts; the fourth
 # sends an encoded text through real browsers on a private display, as a user would, and drives
 # the page in Chromium, Firefox ESR and WebKitGTK (its WebDriver, whose package brings the
-# engine's MiniBrowser) from python3.
+# engine's MiniBrowser) from python3, and sends an encoded copy through cmark-gfm, GitHub's
+# formatter.
 packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev
     binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev lld
     clang-format shellcheck
-    chromium firefox-esr webkit2gtk-driver xvfb xauth xdotool xclip python3"
+    chromium firefox-esr webkit2gtk-driver xvfb xauth xdotool xclip python3 cmark-gfm"
 windows=false
 if [ "${1:-}" = roads ]; then
     packages="$packages thunderbird dovecot-imapd ngircd irssi tmux"
@@ -28,8 +29,9 @@ if [ "${1:-}" = windows ]; then
         imagemagick unzip"
 fi
 
-# npm fetches axe-core, which checks the page's accessibility, and ESLint, which checks its script
-# (tests/browser/package.json); pyflakes checks the Python scripts, fontTools draws the codes' font.
+# npm fetches axe-core, which checks the page's accessibility, ESLint, which checks its script, and
+# the formatters of chats and forums an encoded copy is sent through (tests/browser/package.json);
+# pyflakes checks the Python scripts, fontTools draws the codes' font.
 command -v npm > /dev/null || packages="$packages npm"
 packages="$packages pyflakes3 python3-fonttools"
 # Every build goes through ccache, which keeps what it compiled for the next build.
@@ -64,11 +66,14 @@ fi
 [ -z "${ZENTOLAR_SETUP_PACKAGES_ONLY:-}" ] || exit 0
 
 browser_tests="$(dirname "$0")/../tests/browser"
-if [ ! -f "$browser_tests/node_modules/axe-core/axe.min.js" ] || [ ! -f "$browser_tests/node_modules/eslint/package.json" ]; then
-    echo "Installing axe-core and ESLint from npm"
+# Installed again whenever the lock file differs from the one last installed.
+installed="$browser_tests/node_modules/.installed-package-lock.json"
+if ! cmp -s "$browser_tests/package-lock.json" "$installed"; then
+    echo "Installing the page tests' packages from npm"
     log=$(mktemp)
     npm ci --prefix "$browser_tests" --no-audit --no-fund > "$log" 2>&1 || { cat "$log"; rm -f "$log"; exit 1; }
     rm -f "$log"
+    cp "$browser_tests/package-lock.json" "$installed"
 fi
 
 if $windows; then
