@@ -205,6 +205,15 @@ def actions(name, work, shapes):
                         f" Fields.encoded.setText(Core.fromDisplay({engines.js(encoded_text)}))")
                 return script(f"{button}.click()")
 
+            def page_copy(how):
+                prepare(f"Fields.encoded.setText(Core.fromDisplay({engines.js(encoded)})), Text3.focus(),"
+                        " Text3.select()")
+                return key("c", ctrl=True) if how == "keys" else script("Copy3.click()")
+
+            def bare_copy(how):
+                prepare(f"Bare.value = {engines.js(encoded)}, Bare.focus(), Bare.select()")
+                return key("c", ctrl=True) if how == "keys" else script("navigator.clipboard.writeText(Bare.value)")
+
             browser.set_clipboard(copied)
             figures[shape] = {
                 "paste": (median(page_paste), median(bare_paste)),
@@ -216,6 +225,9 @@ def actions(name, work, shapes):
                                     median(lambda: bare_button(["", encoded], [shown, encoded]))),
                 "Limpiar": (median(lambda: page_button("Command3", shown, encoded)),
                             median(lambda: bare_button([shown, encoded], ["", ""]))),
+                "Ctrl+C of the encoded text": (median(lambda: page_copy("keys")), median(lambda: bare_copy("keys"))),
+                "Copiar of the encoded text": (median(lambda: page_copy("button")),
+                                               median(lambda: bare_copy("button"))),
             }
     return figures
 
