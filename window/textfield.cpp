@@ -172,22 +172,22 @@ QTextCursor TextField::cursorAt(const QPointF &point) const
     // view's offset and rounded to whole pixels again; from the top block down or up by whole
     // blocks, then by lines within the block.
     const QPointF moved = QPointF(point.toPoint()) - contentOffset();
-    const QPointF inView(qRound(moved.x()), qRound(moved.y()));
+    const QPointF inContents(qRound(moved.x()), qRound(moved.y()));
     const QAbstractTextDocumentLayout *layout = m_document->documentLayout();
     QTextBlock block = firstVisibleBlock();
     qreal top = 0;
     QRectF box = layout->blockBoundingRect(block);
-    while (block.next().isValid() && box.bottom() + top <= inView.y()) {
+    while (block.next().isValid() && box.bottom() + top <= inContents.y()) {
         top += box.height();
         block = block.next();
         box = layout->blockBoundingRect(block);
     }
-    while (block.previous().isValid() && box.top() + top > inView.y()) {
+    while (block.previous().isValid() && box.top() + top > inContents.y()) {
         top -= box.height();
         block = block.previous();
         box = layout->blockBoundingRect(block);
     }
-    const QPointF inBlock(inView.x(), inView.y() - top);
+    const QPointF inBlock(inContents.x(), inContents.y() - top);
     int at = 0;
     const QTextLayout *lines = block.layout();
     for (int i = 0; lines && i < lines->lineCount(); ++i) {
