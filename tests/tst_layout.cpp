@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 using namespace Module1;
@@ -38,6 +39,32 @@ void ignoreErrors(QWidget *, const QString &message)
 bool noError()
 {
     return !QTest::currentTestFailed();
+}
+
+// WCAG's contrast ratio between two colours.
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear
+            = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double x = luminance(a);
+    const double y = luminance(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+// The strongest contrast any pixel of a widget's picture has against a background colour: what
+// is drawn there, if anything, in the widget's own colours.
+double inkContrast(QWidget *widget, const QColor &background)
+{
+    const QImage image = widget->grab().toImage();
+    double most = 1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            most = std::max(most, contrast(image.pixelColor(x, y), background));
+    }
+    return most;
 }
 
 } // namespace
@@ -65,6 +92,7 @@ private slots:
     void fieldsAreNamedByTheirLabels();
 
     void screenshot();
+    void everythingStaysLegibleInADarkPalette();
 };
 
 void TestLayout::initTestCase()
@@ -327,6 +355,53 @@ void TestLayout::screenshot()
     const QPixmap shot = c.form.grab();
     QVERIFY(shot.save(path));
     QCOMPARE(QImage(path).size(), QSize(486, 214) * shot.devicePixelRatio());
+    qInfo("Screenshot: %s", qPrintable(path));
+}
+
+void TestLayout::everythingStaysLegibleInADarkPalette()
+{
+    // A dark Fusion palette, as a desktop at night sets it; nothing may be drawn in a fixed colour
+    // that vanishes there: the fields' texts, their codes' boxes, the no-key notice, the captions.
+    const QString style = QApplication::style()->name();
+    const QPalette light = QApplication::palette();
+    const auto restore = qScopeGuard([&] {
+        QApplication::setStyle(style);
+        QApplication::setPalette(light);
+    });
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QPalette dark;
+    const QColor text(0xe8, 0xe8, 0xe6);
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2d));
+    dark.setColor(QPalette::Base, QColor(0x1c, 0x1c, 0x1e));
+    dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3c));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0x6b, 0xa8));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText,
+                                     QPalette::HighlightedText, QPalette::BrightText})
+        dark.setColor(role, text);
+    dark.setColor(QPalette::PlaceholderText, QColor(0xa8, 0xa8, 0xac));
+    QApplication::setPalette(dark);
+
+    TestWindow c([](QWidget *) { return QString(); }, ignoreErrors); // no key: the notice shows
+    QVERIFY(c.found);
+    c.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&c.form));
+    c.text3->setText(QStringLiteral("Nc k\u00a0\r\n\u0001\u007f\u0081\u00ad"));
+    c.text3->clearFocus();
+    c.command1->setFocus();
+    QApplication::processEvents();
+
+    const QColor base = dark.color(QPalette::Base);
+    QVERIFY2(inkContrast(c.text3->viewport(), base) >= 4.5, "the encoded field's text and boxes");
+    QVERIFY2(inkContrast(c.text1->viewport(), base) >= 4.5, "the no-key notice in the plain field");
+    for (const char *name : {"Label1", "Label2"})
+        QVERIFY2(inkContrast(c.named(QLatin1String(name)), dark.color(QPalette::Window)) >= 4.5, name);
+    for (QPushButton *button : {c.command1, c.command2, c.command3, c.command4})
+        QVERIFY2(inkContrast(button, dark.color(QPalette::Button)) >= 4.5, qPrintable(button->objectName()));
+
+    const QString path
+        = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("form1-dark.png"));
+    QVERIFY(QDir().mkpath(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)));
+    QVERIFY(c.form.grab().save(path));
     qInfo("Screenshot: %s", qPrintable(path));
 }
 

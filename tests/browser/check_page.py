@@ -320,6 +320,13 @@ def run(b, port, control):
     b.tap("#Command1")
     b.evaluate("(document.activeElement.blur(), 0)")
     b.screenshot(os.path.join(WORK, "page-phone.png"))
+    # And in the dark colour scheme, where the engine can be told (docs/page-phone-dark.png).
+    if b.name == "chromium":
+        b.page.send("Emulation.setEmulatedMedia", features=[{"name": "prefers-color-scheme", "value": "dark"}])
+        check("the page follows a dark colour scheme",
+              b.evaluate("getComputedStyle(document.body).backgroundColor") == "rgb(28, 28, 30)")
+        b.screenshot(os.path.join(WORK, "page-phone-dark.png"))
+        b.page.send("Emulation.setEmulatedMedia", features=[{"name": "prefers-color-scheme", "value": "light"}])
 
     # Random texts of every code, and the forms of what is pasted, against the program's own code.
     seed = int(os.environ.get("ZENTOLAR_PAGE_SEED", "2201"))

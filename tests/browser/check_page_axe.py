@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """zentolar.html checked by axe-core, run in the page in headless Chromium through the DevTools
 protocol, at a phone's size, in each state a user meets: the key dialog open, after a result, the
-overflow message shown and without a key. Every violation fails, whatever its impact.
+overflow message shown and without a key, each in the light and the dark colour scheme. Every
+violation fails, whatever its impact. Then, under forced colours (Windows' high contrast), every
+control, the focus ring and the fields' text must stay visible.
 
 Usage: check_page_axe.py PAGE AXE WORK   (AXE: axe-core's axe.min.js)"""
 
@@ -12,6 +14,29 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import engines  # noqa: E402
 
 PAGE, AXE, WORK = (os.path.abspath(a) for a in sys.argv[1:4])
+
+# What forced colours leave of each control: its text, border and outline against its background.
+FORCED = """(() => {
+    const seen = (a, b) => a !== b && !(a.startsWith('rgba(') && a.endsWith(', 0)')) && a !== 'transparent';
+    const out = [];
+    const controls = [...document.querySelectorAll('textarea, button')].filter((e) => e.offsetParent);
+    for (const e of controls) {
+        const s = getComputedStyle(e);
+        const back = s.backgroundColor === 'rgba(0, 0, 0, 0)' ? getComputedStyle(document.body).backgroundColor
+                                                              : s.backgroundColor;
+        if (!seen(s.color, back)) out.push(`${e.id}: its text ${s.color} on ${back}`);
+        if (parseFloat(s.borderTopWidth) < 1 || !seen(s.borderTopColor, back))
+            out.push(`${e.id}: its border ${s.borderTopWidth} ${s.borderTopColor} on ${back}`);
+    }
+    return out;
+})()"""
+RING = """(() => {
+    const s = getComputedStyle(document.activeElement);
+    const back = getComputedStyle(document.body).backgroundColor;
+    return s.outlineStyle === 'none' || parseFloat(s.outlineWidth) < 2 || s.outlineColor === back
+        ? [`${document.activeElement.id}: its focus ring ${s.outlineStyle} ${s.outlineWidth} ${s.outlineColor} on ${back}`]
+        : [];
+})()"""
 
 # Every rule axe has, the best practices too.
 RUN = """axe.run(document, { resultTypes: ['violations'] }).then((results) => results.violations.map((v) =>
@@ -27,12 +52,19 @@ def main():
         b.wait("window.KeyPrompt && KeyPrompt.open")
         b.evaluate(axe + "; 0")
 
+        def media(**features):
+            b.page.send("Emulation.setEmulatedMedia",
+                        features=[{"name": k.replace("_", "-"), "value": v} for k, v in features.items()])
+
         def state(name):
             nonlocal failed
-            violations = b.evaluate(RUN)
-            failed |= bool(violations)
-            print(("FAIL: " if violations else "PASS: ") + f"axe-core finds no violation {name}", *violations,
-                  sep="\n    ")
+            for scheme in ("light", "dark"):
+                media(prefers_color_scheme=scheme)
+                violations = b.evaluate(RUN)
+                failed |= bool(violations)
+                print(("FAIL: " if violations else "PASS: ") + f"axe-core finds no violation {name}, {scheme}",
+                      *violations, sep="\n    ")
+            media(prefers_color_scheme="light")
 
         state("with the key dialog open")
         b.type("Clave")
@@ -54,6 +86,15 @@ def main():
         b.tap("#KeyCancel")
         b.wait("!KeyPrompt.open")
         state("without a key")
+
+        # Forced colours, with a text of codes shown as boxes and the focus on a control by the keyboard.
+        media(forced_colors="active")
+        b.evaluate("(Fields.encoded.setText('a\\u0000b\\u00a0'), Command1.focus(), 0)")
+        b.press("Tab")
+        lost = b.evaluate(FORCED) + b.evaluate(RING)
+        failed |= bool(lost)
+        print(("FAIL: " if lost else "PASS: ") + "under forced colours every control and the focus ring stay visible",
+              *lost, sep="\n    ")
     return 1 if failed else 0
 
 
