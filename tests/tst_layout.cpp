@@ -390,13 +390,18 @@ void TestLayout::everythingStaysLegibleInADarkPalette()
     c.command1->setFocus();
     QApplication::processEvents();
 
-    const QColor base = dark.color(QPalette::Base);
-    QVERIFY2(inkContrast(c.text3->viewport(), base) >= 4.5, "the encoded field's text and boxes");
-    QVERIFY2(inkContrast(c.text1->viewport(), base) >= 4.5, "the no-key notice in the plain field");
-    for (const char *name : {"Label1", "Label2"})
-        QVERIFY2(inkContrast(c.named(QLatin1String(name)), dark.color(QPalette::Window)) >= 4.5, name);
-    for (QPushButton *button : {c.command1, c.command2, c.command3, c.command4})
-        QVERIFY2(inkContrast(button, dark.color(QPalette::Button)) >= 4.5, qPrintable(button->objectName()));
+    // The encoded field's text and boxes, the plain field's no-key notice, captions and buttons.
+    const std::pair<QWidget *, QPalette::ColorRole> drawn[]
+        = {{c.text3->viewport(), QPalette::Base},
+           {c.text1->viewport(), QPalette::Base},
+           {c.named(QStringLiteral("Label1")), QPalette::Window},
+           {c.named(QStringLiteral("Label2")), QPalette::Window},
+           {c.command1, QPalette::Button},
+           {c.command2, QPalette::Button},
+           {c.command3, QPalette::Button},
+           {c.command4, QPalette::Button}};
+    for (const auto &[widget, background] : drawn)
+        QVERIFY2(inkContrast(widget, dark.color(background)) >= 4.5, qPrintable(widget->objectName()));
 
     const QString path
         = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("form1-dark.png"));

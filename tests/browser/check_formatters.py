@@ -64,7 +64,7 @@ def render(copies):
     return shown
 
 
-def copied_out(browser, chat_url, message, is_html):
+def copied_out(browser, message, is_html):
     """The message shown as a chat shows it, selected and copied as a reader does."""
     browser.evaluate(f"""(() => {{
         const m = document.getElementById('Message');
@@ -105,7 +105,7 @@ def main():
     with engines.engine(name, work) as browser:
         browser.open("file://" + chat)
         browser.wait("document.getElementById('Message')")
-        out = {n: [copied_out(browser, "file://" + chat, f[n], not n.startswith("telegram")) for f in formats]
+        out = {n: [copied_out(browser, f[n], not n.startswith("telegram")) for f in formats]
                for n in names}
         # Pasted into the page's fields, each copy by turns into either.
         browser.open("file://" + page)

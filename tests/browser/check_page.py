@@ -323,8 +323,6 @@ def run(b, port, control):
     # And in the dark colour scheme, where the engine can be told (docs/page-phone-dark.png).
     if b.name == "chromium":
         b.page.send("Emulation.setEmulatedMedia", features=[{"name": "prefers-color-scheme", "value": "dark"}])
-        check("the page follows a dark colour scheme",
-              b.evaluate("getComputedStyle(document.body).backgroundColor") == "rgb(28, 28, 30)")
         b.screenshot(os.path.join(WORK, "page-phone-dark.png"))
         b.page.send("Emulation.setEmulatedMedia", features=[{"name": "prefers-color-scheme", "value": "light"}])
 
