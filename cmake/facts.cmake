@@ -8,6 +8,13 @@ set(ZENTOLAR_DESCRIPTION "Codifica y descodifica textos con una clave")
 set(ZENTOLAR_APP_ID org.zentolar.Zentolar)
 # The rendered sizes of resources/zentolar.svg (tools/make-icons.sh).
 set(ZENTOLAR_ICON_SIZES 16 24 32 48 64 128 256)
+# The site's icons (the page at an address, added to a home screen): each size as the program's
+# icon and as a full square whose mark stays inside the circle a phone may cut out of it.
+set(ZENTOLAR_SITE_ICON_SIZES 192 512)
+# The page's background in the light and the dark scheme, which a phone also gives the title bar
+# and the opening screen of the page added to its home screen.
+set(ZENTOLAR_PAGE_BACKGROUND_LIGHT "#f4f4f2")
+set(ZENTOLAR_PAGE_BACKGROUND_DARK "#1c1c1e")
 # The longest text under a key: the cipher counts characters in 16 bits, and the metainfo tells
 # users the limit.
 set(ZENTOLAR_MAX_TEXT_LENGTH 32766)

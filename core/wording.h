@@ -39,6 +39,9 @@ inline constexpr char Copy[] = "Copiar";
 inline constexpr char ControlLabel[] = "%1: %2";
 inline constexpr char Copied[] = "Copiado: %1.";
 
+// Under the page: its name (%1) and version (%2), so that a user can tell which release is open.
+inline constexpr char VersionLine[] = "%1, versión %2";
+
 // A failed action: its error number and description, then for a text too long its length and the
 // limit (%1), each on a line of its own.
 inline constexpr char ErrorLine[] = "Error %1: %2.";

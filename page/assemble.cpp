@@ -1,7 +1,9 @@
 // Builds the page: one file that holds its style, its script, the codes' font and the core's
 // WebAssembly, with the program's wording, and a Content-Security-Policy that allows exactly the
-// style and the script it holds.
-// Usage: assemble TEMPLATE FONT WASM OUTPUT
+// style and the script it holds. Given SITE_HEAD, it builds the page of the site instead: the
+// same page, with SITE_HEAD's links to the site's manifest and icons in its head, and a policy
+// that lets in those and the site's service worker from the page's own origin, and nothing else.
+// Usage: assemble TEMPLATE FONT WASM OUTPUT [SITE_HEAD]
 #include "config-zentolar.h"
 #include "core/wording.h"
 
@@ -31,7 +33,6 @@ QByteArray wording()
 {
     QJsonObject words {
         {"Name", ZENTOLAR_NAME},
-        {"Version", ZENTOLAR_VERSION},
         {"OverflowNumber", Wording::OverflowNumber},
     };
     const auto add = [&words](const char *name, const char *text) {
@@ -83,15 +84,30 @@ QByteArray hashOfElement(const QByteArray &page, const char *element)
     return "'sha256-" + QCryptographicHash::hash(held, QCryptographicHash::Sha256).toBase64() + "'";
 }
 
+// Text for the page's markup.
+QByteArray escaped(const QString &text)
+{
+    return text.toHtmlEscaped().toUtf8();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: assemble TEMPLATE FONT WASM OUTPUT\n");
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: assemble TEMPLATE FONT WASM OUTPUT [SITE_HEAD]\n");
         return 2;
     }
+    const bool site = argc == 6;
     QByteArray page = readAll(argv[1]);
+    page.replace("@SITE_HEAD@", site ? readAll(argv[5]) : QByteArray());
+    page.replace("@SITE_POLICY@",
+                 site ? "; manifest-src 'self'; worker-src 'self'; img-src 'self'" : QByteArray());
+    page.replace("@BACKGROUND_LIGHT@", ZENTOLAR_PAGE_BACKGROUND_LIGHT);
+    page.replace("@BACKGROUND_DARK@", ZENTOLAR_PAGE_BACKGROUND_DARK);
+    const QString versionLine = QString::fromUtf8(Wording::VersionLine)
+                                    .arg(QLatin1String(ZENTOLAR_NAME), QLatin1String(ZENTOLAR_VERSION));
+    page.replace("@VERSION_LINE@", escaped(versionLine));
     page.replace("@WORDING@", wording());
     page.replace("@FONT@", readAll(argv[2]).toBase64());
     page.replace("@WASM@", readAll(argv[3]).toBase64());

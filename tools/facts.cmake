@@ -1,11 +1,11 @@
 # Prints the project's facts (cmake/facts.cmake) for the scripts:
 #   cmake -P tools/facts.cmake FACT     the value of one: name, version, app_id, icon_sizes
-#                                       (blank-separated), max_text_length, cache or windows_qt
+#                                       or site_icon_sizes (blank-separated), max_text_length, cache or windows_qt
 #   cmake -P tools/facts.cmake          every one, as shell assignments
 cmake_minimum_required(VERSION 3.25)
 include("${CMAKE_CURRENT_LIST_DIR}/../cmake/facts.cmake")
 
-set(facts name version app_id icon_sizes max_text_length cache windows_qt)
+set(facts name version app_id icon_sizes site_icon_sizes max_text_length cache windows_qt)
 set(out)
 if(CMAKE_ARGC GREATER 3)
     math(EXPR last "${CMAKE_ARGC} - 1")

@@ -12,11 +12,11 @@ set -eu
 # sends an encoded text through real browsers on a private display, as a user would, and drives
 # the page in Chromium, Firefox ESR and WebKitGTK (its WebDriver, whose package brings the
 # engine's MiniBrowser) from python3, and sends an encoded copy through cmark-gfm, GitHub's
-# formatter.
+# formatter; nginx serves the page's site to them as a web host does.
 packages="cmake ninja-build g++ qt6-base-dev qt6-translations-l10n libgl-dev libbenchmark-dev
     binutils-mingw-w64-x86-64 desktop-file-utils appstream dpkg-dev file clang libclang-rt-dev lld
     clang-format shellcheck
-    chromium firefox-esr webkit2gtk-driver xvfb xauth xdotool xclip python3 cmark-gfm"
+    chromium firefox-esr webkit2gtk-driver xvfb xauth xdotool xclip python3 cmark-gfm nginx"
 windows=false
 if [ "${1:-}" = roads ]; then
     packages="$packages thunderbird dovecot-imapd ngircd irssi tmux"
@@ -51,9 +51,11 @@ if [ -n "$missing" ]; then
     { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
         --no-install-recommends $missing; } > "$log" 2>&1 || { cat "$log"; rm -f "$log"; exit 1; }
     rm -f "$log"
-    # Debian starts the IMAP and IRC servers it installs, listening on every address; the tests
-    # run servers of their own on 127.0.0.1, so those just installed are stopped and kept stopped.
+    # Debian starts the web, IMAP and IRC servers it installs, listening on every address; the
+    # tests run servers of their own on 127.0.0.1, so those just installed are stopped and kept
+    # stopped.
     services=""
+    case " $missing " in *" nginx "*) services="$services nginx.service" ;; esac
     case " $missing " in *" dovecot-imapd "*) services="$services dovecot.service" ;; esac
     case " $missing " in *" ngircd "*) services="$services ngircd.service" ;; esac
     if [ -n "$services" ] && [ -d /run/systemd/system ]; then

@@ -3,6 +3,20 @@ time: strings travel as UTF-16 units in hex, so that no unit is changed on the w
 
 import subprocess
 
+# Known answers worked out by hand. Under "Clave" (C 67, L 76, A 65, V 86, E 69) text character
+# 1 takes key character 2: H 72 + 76 = 148 (”), o 111 + 65 = 176 (°), l 108 + 86 = 194 (Â),
+# a 97 + 69 = 166 (¦).
+KNOWN_ANSWERS = [
+    # key typed, shown in the key line, text, encoded as shown, encoded copy
+    ("clave", "clave", "Hola", "”°Â¦", "⟦”°Â¦⟧"),  # letter case does not matter
+    ("µ", "?", "A", "€", "⟦€⟧"),  # µ's capital is Greek: '?' 63; 65 + 63 = 128
+    ("ı", "ı", "A", "Š", "⟦Š⟧"),  # dotless i counts as I 73; 65 + 73 = 138
+    ("A", "A", "¿", "\u2400", "⟦\u2400⟧"),  # 191 + 65 = 256: code 0, shown as its picture
+    ("A", "A", "ß", " ", "⟦\u2420⟧"),  # 223 + 65 = 288: 32, a blank
+    ("ZZ", "ZZ", "ÈÈ", '""', '⟦＂＂⟧'),  # 200 + 90 = 290: 34, copied as its fullwidth form
+    ("A", "A", "ÌÉ", "\n", "⟦\u240d\u240a⟧"),  # 204 + 65 = 13, 201 + 65 = 10: a line break
+]
+
 NAMES = ["encoded", "decoded", "shown", "plain copy", "encoded copy", "pasted", "typed", "key", "from shown"]
 
 
