@@ -3,7 +3,9 @@
 
 - Its size in bytes, with its font and WebAssembly.
 - In Chromium (headless, at a phone's size): the time from navigation to a usable key dialog,
-  against a bare page with two text areas.
+  against a bare page with two text areas; and the same for the site (the page's folder beside it)
+  on nginx on 127.0.0.1, online and then with the host stopped, from its worker's copy, against the
+  bare page kept by the same worker.
 - In each engine (Chromium, Firefox ESR, WebKitGTK), for four texts of the longest length (the
   32766-character line without blanks, 16383 line breaks, 700 lines of prose and a random text of
   every code): pasting it with Ctrl+V, one typed key in it, Ctrl+Z after the paste, and
@@ -16,14 +18,18 @@ Usage: bench_page.py PAGE [ROUNDS] [ENGINE...]"""
 
 import os
 import random
+import re
+import shutil
 import statistics
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "browser"))
 import engines  # noqa: E402
+from host import Host  # noqa: E402
 
 PAGE = os.path.abspath(sys.argv[1])
+SITE = os.path.splitext(PAGE)[0] + "-site"
 ROUNDS = int(sys.argv[2]) if len(sys.argv) > 2 else 7
 ENGINES = sys.argv[3:] or engines.NAMES
 PROSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support", "prosa.txt")
@@ -81,29 +87,66 @@ def median(measure):
     return statistics.median(measure() for _ in range(ROUNDS))
 
 
+def usable_in(browser):
+    """Navigation to a usable page, in ms, through about:blank."""
+    page = browser.page
+    page.send("Page.addScriptToEvaluateOnNewDocument", source=USABLE)
+
+    def usable(url):
+        page.send("Page.navigate", url="about:blank")
+        page.wait("location.href === 'about:blank'")
+        page.send("Page.navigate", url=url)
+        page.wait("window.__usable !== null && window.__usable !== undefined")
+        return page.evaluate("window.__usable")
+    return usable
+
+
+def medians(usable, page, bare):
+    """Median times of 21 rounds, page and bare page, after a first load of each."""
+    usable(page)
+    usable(bare)
+    times = {"page": [], "bare": []}
+    for _ in range(21):
+        times["page"].append(usable(page))
+        times["bare"].append(usable(bare))
+    return statistics.median(times["page"]), statistics.median(times["bare"])
+
+
 def startup(work):
     """Chromium: navigation to a usable key dialog, page and bare page."""
     bare = os.path.join(work, "bare.html")
     with open(bare, "w") as f:
         f.write(BARE)
     with engines.engine("chromium", os.path.join(work, "startup")) as browser:
-        page = browser.page
-        page.send("Page.addScriptToEvaluateOnNewDocument", source=USABLE)
+        return medians(usable_in(browser), "file://" + PAGE, "file://" + bare)
 
-        def usable(url):
-            page.send("Page.navigate", url="about:blank")
-            page.wait("location.href === 'about:blank'")
-            page.send("Page.navigate", url=url)
-            page.wait("window.__usable !== null && window.__usable !== undefined")
-            return page.evaluate("window.__usable")
 
-        usable("file://" + PAGE)  # the first load of each warms the caches
-        usable("file://" + bare)
-        times = {"page": [], "bare": []}
-        for _ in range(21):
-            times["page"].append(usable("file://" + PAGE))
-            times["bare"].append(usable("file://" + bare))
-        return statistics.median(times["page"]), statistics.median(times["bare"])
+def site_startup(work):
+    """Chromium: the site's page from the host, then from its worker's copy with the host stopped,
+    against the bare page kept by the same worker: {"online": (page, bare), "offline": ...}."""
+    root = os.path.join(work, "www")
+    shutil.copytree(SITE, os.path.join(root, "page"))
+    os.makedirs(os.path.join(root, "bare"))
+    with open(os.path.join(root, "bare", "index.html"), "w") as f:
+        f.write(BARE.replace("</body>", "<script>navigator.serviceWorker.register('sw.js')</script></body>"))
+    with open(os.path.join(SITE, "sw.js")) as f:
+        worker = re.sub(r"const FILES = \[[^]]*\];", 'const FILES = ["./"];', f.read())
+    with open(os.path.join(root, "bare", "sw.js"), "w") as f:
+        f.write(worker)
+    host = Host(root, os.path.join(work, "host"))
+    host.start()
+    try:
+        with engines.engine("chromium", os.path.join(work, "site")) as browser:
+            usable = usable_in(browser)
+            page, bare = host.url("page/"), host.url("bare/")
+            for url in (page, bare):
+                usable(url)
+                browser.wait("navigator.serviceWorker.controller")
+            online = medians(usable, page, bare)
+            host.stop()
+            return {"online": online, "offline": medians(usable, page, bare)}
+    finally:
+        host.stop()
 
 
 def actions(name, work, shapes):
@@ -243,6 +286,11 @@ def main():
             print(f"chromium: navigation to a usable key dialog {page_ready:.2f} ms; a bare page with two text areas "
                   f"{bare_ready:.2f} ms; ratio {page_ready / bare_ready:.2f} (limit 1.5)")
             failed |= page_ready > 1.5 * bare_ready
+            for road, (page_ready, bare_ready) in site_startup(work).items():
+                print(f"chromium: the site {road}: navigation to a usable key dialog {page_ready:.2f} ms; "
+                      f"a bare page kept by the same worker {bare_ready:.2f} ms; ratio {page_ready / bare_ready:.2f} "
+                      "(limit 1.5)")
+                failed |= page_ready > 1.5 * bare_ready
         shapes = texts()
         for name in ENGINES:
             for shape, rows in actions(name, work, shapes).items():

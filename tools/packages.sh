@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds what this Debian release ships into OUT_DIR: the Debian package, and on Debian 13 the page
-# (zentolar-<version>.html), the Windows installer and the portable zip too. Run on the release itself (tools/release.sh and
+# (zentolar-<version>.html), its site (zentolar-<version>-site.zip), the Windows installer and the
+# portable zip too. Run on the release itself (tools/release.sh and
 # tools/check-reproducible.sh run it in a fresh root), after tools/setup.sh (windows on Debian 13).
 # Every date comes from SOURCE_DATE_EPOCH, which must be set: the commit's time.
 #
@@ -32,6 +33,20 @@ cp "$build/debian/out"/zentolar_*.deb "$out/"
 version_id=$(. /etc/os-release && echo "${ID:-}-${VERSION_ID:-}")
 if [ "$version_id" = debian-13 ]; then
     cp "$build/debian/page"/zentolar-*.html "$out/"
+    # The site as one zip of its folder, in the order of the names, every file dated by the
+    # commit: the same bytes from the same commit.
+    python3 - "$build/debian/page"/zentolar-*-site "$out" << 'EOF'
+import os, sys, time, zipfile
+site, out = sys.argv[1:]
+folder = os.path.basename(site)
+stamp = time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"]))[:6]
+with zipfile.ZipFile(os.path.join(out, folder + ".zip"), "w") as archive:
+    for name in sorted(os.listdir(site)):
+        entry = zipfile.ZipInfo(f"{folder}/{name}", stamp)
+        entry.external_attr = 0o644 << 16
+        with open(os.path.join(site, name), "rb") as f:
+            archive.writestr(entry, f.read(), zipfile.ZIP_DEFLATED, 9)
+EOF
     windows_qt=$(cmake -P tools/facts.cmake windows_qt)
     if [ -f "$windows_qt/.complete" ]; then
         rm -rf "$build/windows/out"

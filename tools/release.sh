@@ -3,6 +3,7 @@
 #
 #   zentolar-<version>.tar.gz            the source
 #   zentolar-<version>.html              the page that encodes and decodes in a browser, offline
+#   zentolar-<version>-site/ and .zip    the page as a site for a web host: installable, offline
 #   zentolar-<version>-win64.exe / .zip  the Windows installer and portable program
 #   zentolar_<version>+deb12_amd64.deb   the Debian 12 package, built on Debian 12
 #   zentolar_<version>+deb13_amd64.deb   the Debian 13 package, built on Debian 13
@@ -54,7 +55,7 @@ stage="$top/build/release-stage"
 rm -rf "$stage" "build/debian12/release-$version" "build/debian13/release-$version"
 mkdir -p "$stage"
 
-begin "Debian 13: every test, the Windows tests, then the Debian 13 package, the page, the installer and the zip"
+begin "Debian 13: every test, the Windows tests, then the Debian 13 package, the page, its site, the installer and the zip"
 root 13 "$tests && sh tools/windows.sh test && sh tools/packages.sh $out" ||
     fail "see the output above"
 
@@ -76,11 +77,13 @@ done
 begin "collect the files"
 cp "build/debian13/release-$version/zentolar-$version-win64.exe" \
     "build/debian13/release-$version/zentolar-$version-win64.zip" \
-    "build/debian13/release-$version/zentolar-$version.html" "$stage/"
+    "build/debian13/release-$version/zentolar-$version.html" \
+    "build/debian13/release-$version/zentolar-$version-site.zip" "$stage/"
 set -- "$stage"/*
-[ $# -eq 6 ] || fail "expected six files, found: $*"
-# In byte order of the names, whatever the locale.
-(cd "$stage" && LC_ALL=C && export LC_ALL && sha256sum -- * > SHA256SUMS)
+[ $# -eq 7 ] || fail "expected seven files, found: $*"
+# In byte order of the names, whatever the locale; the site's folder, beside its zip, is the zip's.
+(cd "$stage" && LC_ALL=C && export LC_ALL && sha256sum -- * > SHA256SUMS &&
+    python3 -m zipfile -e "zentolar-$version-site.zip" .)
 
 begin "write dist/"
 rm -rf dist
