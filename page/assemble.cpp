@@ -28,7 +28,7 @@ QByteArray readAll(const char *path)
     return file.readAll();
 }
 
-// The wording as one object for the script, which puts each text where the page shows it.
+// Every word, as one object for the script, which puts each text where the page shows it.
 QByteArray wording()
 {
     QJsonObject words {
@@ -38,34 +38,9 @@ QByteArray wording()
     const auto add = [&words](const char *name, const char *text) {
         words.insert(QLatin1String(name), QString::fromUtf8(text));
     };
-#define WORD(name) add(#name, Wording::name)
-    WORD(Label1);
-    WORD(Label2);
-    WORD(Command1);
-    WORD(Command2);
-    WORD(Command3);
-    WORD(Command4);
-    WORD(KeyTitle);
-    WORD(KeyMessage);
-    WORD(Accept);
-    WORD(Cancel);
-    WORD(NoKeyNotice);
-    WORD(PageEncryptDescription);
-    WORD(PageDecryptDescription);
-    WORD(ClearDescription);
-    WORD(ChangeKeyDescription);
-    WORD(ErrorLine);
-    WORD(TextLengthLine);
-    WORD(LimitLine);
-    WORD(OverflowDescription);
-    WORD(OutOfMemory);
-    WORD(Unexpected);
-    WORD(Undo);
-    WORD(Redo);
-    WORD(Copy);
-    WORD(ControlLabel);
-    WORD(Copied);
-#undef WORD
+#define ZENTOLAR_WORD_ENTRY(name, text) add(#name, Wording::name);
+    ZENTOLAR_WORDS(ZENTOLAR_WORD_ENTRY)
+#undef ZENTOLAR_WORD_ENTRY
     // Within a script element, "</" must not appear.
     return QJsonDocument(words).toJson(QJsonDocument::Compact).replace("</", "<\\/");
 }

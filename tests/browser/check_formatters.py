@@ -90,8 +90,8 @@ def main():
     for text in texts(rng, count, maximum):
         key = "".join(rng.choice(CP1252[32:]) for _ in range(rng.choice([1, 5, 12])))
         cases.append((text, key, ""))
-    encoded = [from_units(answer[0]) for answer in batch(oracle, cases)]
-    copies = [from_units(answer[4]) for answer in batch(oracle, [(e, "", "") for e in encoded])]
+    encoded = [from_units(answer["encoded"]) for answer in batch(oracle, cases)]
+    copies = [from_units(answer["encoded copy"]) for answer in batch(oracle, [(e, "", "") for e in encoded])]
     formats = render(copies)
     names = list(formats[0])
 

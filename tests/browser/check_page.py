@@ -22,7 +22,7 @@ import unicodedata
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import engines  # noqa: E402
 from engines import js  # noqa: E402
-from rules import KNOWN_ANSWERS, NAMES, batch, from_units, utf16  # noqa: E402
+from rules import KNOWN_ANSWERS, batch, from_units, utf16  # noqa: E402
 
 ENGINE = sys.argv[1]
 PAGE, ORACLE, WORK = (os.path.abspath(a) for a in sys.argv[2:5])
@@ -61,10 +61,13 @@ def page_results(page, cases):
         const tried = (f) => {{ try {{ return hex(f()); }} catch (e) {{ return "!" + hex(errorMessage(e)); }} }};
         return {js(arrays)}.map(([t, k, p]) => {{
             const text = big(t), key = big(k), pasted = big(p);
-            return [tried(() => Core.EncryptText(text, key)), tried(() => Core.DecryptText(text, key)),
-                    Core.toDisplay(text), Core.toClipboard(text, false), Core.toClipboard(text, true),
-                    Core.fromPasted(pasted), Shown.typed(pasted), Core.keyAsCounted(key),
-                    Core.fromDisplay(pasted)].map((r, i) => i < 2 ? r : hex(r));
+            return {{
+                "encoded": tried(() => Core.EncryptText(text, key)), "decoded": tried(() => Core.DecryptText(text, key)),
+                "shown": hex(Core.toDisplay(text)), "plain copy": hex(Core.toClipboard(text, false)),
+                "encoded copy": hex(Core.toClipboard(text, true)), "pasted": hex(Core.fromPasted(pasted)),
+                "typed": hex(Shown.typed(pasted)), "key": hex(Core.keyAsCounted(key)),
+                "from shown": hex(Core.fromDisplay(pasted)),
+            }};
         }});
     }})()""")
 
@@ -321,8 +324,8 @@ def run(b, port, control):
     got = []
     for start in range(0, len(cases), 50):
         got += page_results(b, cases[start:start + 50])
-    differences = [(i, NAMES[j], from_units(e[j])[:40], from_units(g[j])[:40])
-                   for i, (e, g) in enumerate(zip(expected, got)) for j in range(len(NAMES)) if e[j] != g[j]]
+    differences = [(i, name, from_units(e[name])[:40], from_units(g.get(name, "-"))[:40])
+                   for i, (e, g) in enumerate(zip(expected, got)) for name in e if e[name] != g.get(name)]
     check(f"{len(cases)} random texts, keys and pastes give the program's results and forms (seed {seed})",
           len(expected) == len(cases) and not differences, differences[:10])
 

@@ -1,15 +1,18 @@
 // What the program makes of texts, for the page's test to compare the page with: each input line
 // holds a text, a key and a pasted string, each as UTF-16 units in hex (4 digits each, "-" for an
-// empty string); each output line holds, the same way:
-//   EncryptText(text, key) or "!" and the error message, DecryptText(text, key) likewise,
-//   ToDisplay(text), ToClipboard(text, Plain), ToClipboard(text, Encoded), FromPasted(pasted),
-//   Normalize(pasted) (typed), KeyAsCounted(key), FromDisplay(pasted).
+// empty string); each output line is a JSON object of the answers by name, the same way:
+//   encoded: EncryptText(text, key), or "!" and the error message; decoded: DecryptText likewise;
+//   shown: ToDisplay(text); "plain copy" and "encoded copy": ToClipboard(text) in each form;
+//   pasted: FromPasted(pasted); typed: Normalize(pasted); key: KeyAsCounted(key);
+//   "from shown": FromDisplay(pasted).
 // Each answer is flushed at once, so a test can ask one question at a time.
 #include "cipher/module1.h"
 #include "fieldtext/fieldtext.h"
 #include "window/errorreport.h"
 #include "window/keyprompt.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
 #include <QTextStream>
 
@@ -61,18 +64,18 @@ int main()
         const QString text = fromHex(fields[0]);
         const QString key = fromHex(fields[1]);
         const QString pasted = fromHex(fields[2]);
-        const QStringList results {
-            result([&] { return Module1::EncryptText(text, key); }),
-            result([&] { return Module1::DecryptText(text, key); }),
-            toHex(FieldText::ToDisplay(text)),
-            toHex(FieldText::ToClipboard(text, FieldText::CopyForm::Plain)),
-            toHex(FieldText::ToClipboard(text, FieldText::CopyForm::Encoded)),
-            toHex(FieldText::FromPasted(pasted)),
-            toHex(FieldText::Normalize(pasted)),
-            toHex(KeyAsCounted(key)),
-            toHex(FieldText::FromDisplay(pasted)),
+        const QJsonObject answers {
+            {"encoded", result([&] { return Module1::EncryptText(text, key); })},
+            {"decoded", result([&] { return Module1::DecryptText(text, key); })},
+            {"shown", toHex(FieldText::ToDisplay(text))},
+            {"plain copy", toHex(FieldText::ToClipboard(text, FieldText::CopyForm::Plain))},
+            {"encoded copy", toHex(FieldText::ToClipboard(text, FieldText::CopyForm::Encoded))},
+            {"pasted", toHex(FieldText::FromPasted(pasted))},
+            {"typed", toHex(FieldText::Normalize(pasted))},
+            {"key", toHex(KeyAsCounted(key))},
+            {"from shown", toHex(FieldText::FromDisplay(pasted))},
         };
-        out << results.join(QLatin1Char(' ')) << Qt::endl;
+        out << QJsonDocument(answers).toJson(QJsonDocument::Compact) << Qt::endl;
     }
     return 0;
 }

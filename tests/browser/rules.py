@@ -1,6 +1,8 @@
 """The program's rules, asked of the program's own code (page_oracle) one question or a batch at a
-time: strings travel as UTF-16 units in hex, so that no unit is changed on the way."""
+time: strings travel as UTF-16 units in hex, so that no unit is changed on the way, and answers come
+back by name."""
 
+import json
 import subprocess
 
 # Known answers worked out by hand. Under "Clave" (C 67, L 76, A 65, V 86, E 69) text character
@@ -16,9 +18,6 @@ KNOWN_ANSWERS = [
     ("ZZ", "ZZ", "ÈÈ", '""', '⟦＂＂⟧'),  # 200 + 90 = 290: 34, copied as its fullwidth form
     ("A", "A", "ÌÉ", "\n", "⟦\u240d\u240a⟧"),  # 204 + 65 = 13, 201 + 65 = 10: a line break
 ]
-
-NAMES = ["encoded", "decoded", "shown", "plain copy", "encoded copy", "pasted", "typed", "key", "from shown"]
-
 
 def utf16(text):
     """The UTF-16 units of a Python string; lone surrogates stay themselves."""
@@ -37,10 +36,10 @@ def from_units(hex_text):
 
 
 def batch(oracle, cases):
-    """The oracle's answers to (text, key, pasted) cases, as hex, in the order of NAMES."""
+    """The oracle's answers to (text, key, pasted) cases: for each, its answers by name, as hex."""
     lines = "".join(f"{units(t)} {units(k)} {units(p)}\n" for t, k, p in cases)
-    out = subprocess.run([oracle], input=lines, capture_output=True, text=True, check=True).stdout.split("\n")
-    return [line.split(" ") for line in out[: len(cases)]]
+    out = subprocess.run([oracle], input=lines, capture_output=True, text=True, check=True).stdout.splitlines()
+    return [json.loads(line) for line in out[: len(cases)]]
 
 
 class Rules:
@@ -57,31 +56,31 @@ class Rules:
     def ask(self, text="", key="", pasted=""):
         self.process.stdin.write(f"{units(text)} {units(key)} {units(pasted)}\n")
         self.process.stdin.flush()
-        return self.process.stdout.readline().rstrip("\n").split(" ")
+        return json.loads(self.process.stdout.readline())
 
     def shown(self, text):
-        return from_units(self.ask(text=text)[2])
+        return from_units(self.ask(text=text)["shown"])
 
     def text(self, shown):
-        return from_units(self.ask(pasted=shown)[8])
+        return from_units(self.ask(pasted=shown)["from shown"])
 
     def typed(self, typed):
         """What a typed string shows as."""
-        return from_units(self.ask(pasted=typed)[6])
+        return from_units(self.ask(pasted=typed)["typed"])
 
     def pasted(self, pasted):
         """What a pasted string shows as."""
-        return self.shown(from_units(self.ask(pasted=pasted)[5]))
+        return self.shown(from_units(self.ask(pasted=pasted)["pasted"]))
 
     def copy(self, shown, encoded):
         """What a field copies of a shown text: the encoded field's form, or the plain one."""
-        return from_units(self.ask(text=self.text(shown))[4 if encoded else 3])
+        return from_units(self.ask(text=self.text(shown))["encoded copy" if encoded else "plain copy"])
 
     def result(self, shown, key, encrypt):
         """The shown result of "Encriptar =>" or "<= Desenciptar " on a shown text, None on failure."""
-        answer = self.ask(text=self.text(shown), key=key)[0 if encrypt else 1]
+        answer = self.ask(text=self.text(shown), key=key)["encoded" if encrypt else "decoded"]
         return None if answer.startswith("!") else self.shown(from_units(answer))
 
     def counted(self, key):
         """The key as the key line shows it."""
-        return from_units(self.ask(key=key)[7])
+        return from_units(self.ask(key=key)["key"])
