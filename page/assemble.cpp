@@ -1,9 +1,10 @@
-// Builds the page: one file that holds its style, its script, the codes' font and the core's
-// WebAssembly, with the program's wording, and a Content-Security-Policy that allows exactly the
-// style and the script it holds. Given SITE_HEAD, it builds the page of the site instead: the
-// same page, with SITE_HEAD's links to the site's manifest and icons in its head, and a policy
-// that lets in those and the site's service worker from the page's own origin, and nothing else.
-// Usage: assemble TEMPLATE FONT WASM OUTPUT [SITE_HEAD]
+// Builds the page: one file that holds its markup (TEMPLATE), its style (STYLE), its script (the
+// SCRIPT files joined in their order), the codes' font and the core's WebAssembly, with the
+// program's words, and a Content-Security-Policy that allows exactly the style and the script it
+// holds. With --site, it builds the page of the site instead: the same page, with SITE_HEAD's links
+// to the site's manifest and icons in its head, and a policy that lets in those and the site's
+// service worker from the page's own origin, and nothing else.
+// Usage: assemble [--site SITE_HEAD] OUTPUT TEMPLATE STYLE FONT WASM SCRIPT...
 #include "config-zentolar.h"
 #include "core/wording.h"
 
@@ -41,7 +42,7 @@ QByteArray wording()
 #define ZENTOLAR_WORD_ENTRY(name, text) add(#name, Wording::name);
     ZENTOLAR_WORDS(ZENTOLAR_WORD_ENTRY)
 #undef ZENTOLAR_WORD_ENTRY
-    // Within a script element, "</" must not appear.
+    // Within a script element, even a data block, "</" must not appear.
     return QJsonDocument(words).toJson(QJsonDocument::Compact).replace("</", "<\\/");
 }
 
@@ -69,13 +70,26 @@ QByteArray escaped(const QString &text)
 
 int main(int argc, char **argv)
 {
-    if (argc != 5 && argc != 6) {
-        std::fprintf(stderr, "usage: assemble TEMPLATE FONT WASM OUTPUT [SITE_HEAD]\n");
+    QByteArray siteHead;
+    int next = 1;
+    if (argc > 2 && qstrcmp(argv[1], "--site") == 0) {
+        siteHead = readAll(argv[2]);
+        next = 3;
+    }
+    if (argc - next < 6) {
+        std::fprintf(stderr,
+                     "usage: assemble [--site SITE_HEAD] OUTPUT TEMPLATE STYLE FONT WASM SCRIPT...\n");
         return 2;
     }
-    const bool site = argc == 6;
-    QByteArray page = readAll(argv[1]);
-    page.replace("@SITE_HEAD@", site ? readAll(argv[5]) : QByteArray());
+    const char *output = argv[next];
+    QByteArray page = readAll(argv[next + 1]);
+    QByteArray script;
+    for (int i = next + 5; i < argc; ++i)
+        script += readAll(argv[i]);
+    page.replace("@STYLE@", readAll(argv[next + 2]));
+    page.replace("@SCRIPT@", script);
+    const bool site = !siteHead.isNull();
+    page.replace("@SITE_HEAD@", siteHead);
     page.replace("@SITE_POLICY@",
                  site ? "; manifest-src 'self'; worker-src 'self'; img-src 'self'" : QByteArray());
     page.replace("@BACKGROUND_LIGHT@", ZENTOLAR_PAGE_BACKGROUND_LIGHT);
@@ -84,14 +98,14 @@ int main(int argc, char **argv)
                                     .arg(QLatin1String(ZENTOLAR_NAME), QLatin1String(ZENTOLAR_VERSION));
     page.replace("@VERSION_LINE@", escaped(versionLine));
     page.replace("@WORDING@", wording());
-    page.replace("@FONT@", readAll(argv[2]).toBase64());
-    page.replace("@WASM@", readAll(argv[3]).toBase64());
+    page.replace("@FONT@", readAll(argv[next + 3]).toBase64());
+    page.replace("@WASM@", readAll(argv[next + 4]).toBase64());
     page.replace("@SCRIPT_HASH@", hashOfElement(page, "script"));
     page.replace("@STYLE_HASH@", hashOfElement(page, "style"));
 
-    QFile out(QString::fromLocal8Bit(argv[4]));
+    QFile out(QString::fromLocal8Bit(output));
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(page) != page.size()) {
-        std::fprintf(stderr, "assemble: cannot write %s\n", argv[4]);
+        std::fprintf(stderr, "assemble: cannot write %s\n", output);
         return 1;
     }
     return 0;
