@@ -17,7 +17,10 @@
 # Needs root (mount, chroot); one run at a time per checkout.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
-command -v cmake > /dev/null || { echo "debian-root: needs cmake (tools/setup.sh)" >&2; exit 1; }
+script=debian-root
+# shellcheck source=lib.sh
+. "$top/tools/lib.sh"
+command -v cmake > /dev/null || fail "needs cmake (tools/setup.sh)"
 cache=$(cmake -P "$top/tools/facts.cmake" cache)
 
 usage() {
@@ -39,12 +42,7 @@ if [ "$1" = --commit ]; then
     shift 2
 fi
 command=$1
-
-step="start"
-fail() {
-    echo "debian-root: Debian $release: failed at step '$step': $*" >&2
-    exit 1
-}
+script="debian-root: Debian $release"
 [ "$(id -u)" -eq 0 ] || fail "needs root, to mount and chroot (run it with sudo)"
 
 home="$cache/debian$release"
@@ -113,9 +111,10 @@ fi
 
 mkdir -p "$home/debs/partial" "$home/lists/partial" "$cache/windows" "$cache/ccache-debian$release"
 
-# The packages the set-up installs (for Windows too) go into the root's base once for each version
-# of the set-up, so a run does not unpack them again; the run's own set-up then finds them there.
-packages_stamp="$root/.packages-$(cksum < "$top/tools/setup.sh" | cut -d ' ' -f 1)"
+# The packages the set-up installs (for Windows too) go into the root's base once for each list of
+# them, so a run does not unpack them again; the run's own set-up then finds them there.
+packages=$(ZENTOLAR_SETUP_LIST=1 sh "$top/tools/setup.sh" windows) || fail "the set-up listed no packages"
+packages_stamp="$root/.packages-$(echo "$packages" | cksum | cut -d ' ' -f 1)"
 if [ ! -f "$packages_stamp" ]; then
     step="install the set-up's packages into the root"
     echo "Debian $release: installing the set-up's packages into $root"
@@ -126,10 +125,10 @@ if [ ! -f "$packages_stamp" ]; then
     mount --bind "$home/debs" "$root/var/cache/apt/archives"
     mount --bind "$home/lists" "$root/var/lib/apt/lists"
     cp -L /etc/resolv.conf "$root/etc/resolv.conf" 2> /dev/null || true
-    cp "$top/tools/setup.sh" "$root/tmp/setup.sh"
+    cp "$top/tools/setup.sh" "$top/tools/lib.sh" "$root/tmp/"
     chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
         ZENTOLAR_SETUP_PACKAGES_ONLY=1 sh /tmp/setup.sh windows || fail "the set-up's packages did not install"
-    rm -f "$root/tmp/setup.sh" "$root"/.packages-*
+    rm -f "$root/tmp/setup.sh" "$root/tmp/lib.sh" "$root"/.packages-*
     unmount_below "$root"
     trap - EXIT
     touch "$packages_stamp"
@@ -148,7 +147,7 @@ cleanup() {
     done
     unmount_below "$merged"
     rm -rf "$run"
-    [ $status -eq 0 ] || echo "debian-root: Debian $release: stopped during step: $step" >&2
+    stopped $status
     exit $status
 }
 trap cleanup EXIT

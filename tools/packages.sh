@@ -9,6 +9,9 @@
 set -eu
 [ $# -eq 1 ] || { echo "usage: $0 OUT_DIR" >&2; exit 2; }
 cd "$(dirname "$0")/.."
+script=packages
+# shellcheck source=lib.sh
+. tools/lib.sh
 out=$1
 build=build/packages
 : "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH to the commit time}"
@@ -30,8 +33,7 @@ cp "$build/debian/out"/zentolar_*.deb "$out/"
 
 # The page and the Windows packages come from Debian 13: the page from its clang, the Windows
 # packages with the Qt the windows preset names.
-version_id=$(. /etc/os-release && echo "${ID:-}-${VERSION_ID:-}")
-if [ "$version_id" = debian-13 ]; then
+if [ "$(os_release)" = debian-13 ]; then
     cp "$build/debian/page"/zentolar-*.html "$out/"
     # The site as one zip of its folder, in the order of the names, every file dated by the
     # commit: the same bytes from the same commit.

@@ -5,8 +5,8 @@
 #   zentolar-<version>.html              the page that encodes and decodes in a browser, offline
 #   zentolar-<version>-site/ and .zip    the page as a site for a web host: installable, offline
 #   zentolar-<version>-win64.exe / .zip  the Windows installer and portable program
-#   zentolar_<version>+deb12_amd64.deb   the Debian 12 package, built on Debian 12
-#   zentolar_<version>+deb13_amd64.deb   the Debian 13 package, built on Debian 13
+#   zentolar_<version>+deb12_<arch>.deb  the Debian 12 package, built on Debian 12
+#   zentolar_<version>+deb13_<arch>.deb  the Debian 13 package, built on Debian 13
 #   SHA256SUMS
 #
 # The same commit gives the same bytes, wherever and whenever this runs: every date is the
@@ -19,20 +19,18 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
+script=release
+# shellcheck source=lib.sh
+. tools/lib.sh
+trap 'stopped $?' EXIT
 steps=7
 n=0
-step=""
 begin() {
     n=$((n + 1))
-    step=$1
+    step="$n/$steps, $1"
     echo
-    echo "[$n/$steps] $step ($(date +%H:%M:%S))"
+    echo "[$n/$steps] $1 ($(date +%H:%M:%S))"
 }
-fail() {
-    echo "release: failed at step $n/$steps, '$step': $*" >&2
-    exit 1
-}
-trap '[ $? -eq 0 ] || echo "release: stopped at step $n/$steps, $step" >&2' EXIT
 root() { # RELEASE COMMAND
     sh tools/debian-root.sh "$1" --commit "$commit" "$2"
 }
@@ -67,7 +65,7 @@ git archive --format=tar --prefix="zentolar-$version/" "$commit" | gzip -9n > "$
 
 begin "install, start and remove each Debian package on a clean root of its release"
 for release in 12 13; do
-    deb=$(ls "build/debian$release/release-$version"/zentolar_*+deb"$release"_amd64.deb 2> /dev/null) ||
+    deb=$(ls "build/debian$release/release-$version"/zentolar_*+deb"$release"_*.deb 2> /dev/null) ||
         fail "no package for Debian $release"
     root "$release" "sh tests/check_deb_install.sh build/release-$version/$(basename "$deb") $name" ||
         fail "the Debian $release package did not install, start and remove cleanly"

@@ -3,8 +3,12 @@
 # `tools/setup.sh windows` also installs the cross tools for Windows (MinGW-w64, Wine, NSIS) and
 # builds Qt for Windows once per machine (tools/windows-qt.sh); `tools/setup.sh roads` also
 # installs Thunderbird, the Dovecot IMAP server, ngIRCd and irssi for the tests of an encoded text
-# sent by mail and chat (ctest --preset roads).
+# sent by mail and chat (ctest --preset roads). With ZENTOLAR_SETUP_LIST set, it only prints the
+# packages it would see to (npm among them, wherever Node comes from).
 set -eu
+script=setup
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
 
 # qt6-translations-l10n has the Spanish texts compiled into the program; the second and third
 # lines check the Windows resources, the desktop files and the Debian package, fuzz, build the
@@ -36,6 +40,11 @@ command -v npm > /dev/null || packages="$packages npm"
 packages="$packages pyflakes3 python3-fonttools"
 # Every build goes through ccache, which keeps what it compiled for the next build.
 packages="$packages ccache"
+if [ -n "${ZENTOLAR_SETUP_LIST:-}" ]; then
+    # shellcheck disable=SC2086 # one package a line
+    printf '%s\n' $packages npm | sort -u
+    exit 0
+fi
 
 missing=""
 for p in $packages; do
@@ -43,12 +52,10 @@ for p in $packages; do
 done
 if [ -n "$missing" ]; then
     echo "Installing:$missing"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
     log=$(mktemp)
     # dpkg's line per package is kept for a failure.
     # shellcheck disable=SC2086 # word lists of packages
-    { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
+    { as_root apt-get update -qq && DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq \
         --no-install-recommends $missing; } > "$log" 2>&1 || { cat "$log"; rm -f "$log"; exit 1; }
     rm -f "$log"
     # Debian starts the web, IMAP and IRC servers it installs, listening on every address; the
@@ -60,7 +67,7 @@ if [ -n "$missing" ]; then
     case " $missing " in *" ngircd "*) services="$services ngircd.service" ;; esac
     if [ -n "$services" ] && [ -d /run/systemd/system ]; then
         # shellcheck disable=SC2086 # a word list of services
-        $sudo systemctl disable --now $services > /dev/null 2>&1 || true
+        as_root systemctl disable --now $services > /dev/null 2>&1 || true
     fi
 fi
 

@@ -11,18 +11,13 @@
 # Debian 13 root on any other Linux (tools/windows.sh chooses).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
+script=windows-qt
+# shellcheck source=lib.sh
+. "$top/tools/lib.sh"
+trap 'stopped $?' EXIT
 cache=$(cmake -P "$top/tools/facts.cmake" cache)/windows
 series=6.8
 toolchain="$top/cmake/mingw-w64-x86_64.cmake"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-
-step="start"
-fail() {
-    echo "windows-qt: failed at step '$step': $*" >&2
-    exit 1
-}
-trap '[ $? -eq 0 ] || echo "windows-qt: stopped during step: $step" >&2' EXIT
 
 # Modules the program and its tests need: Core, Gui, Widgets and Test, with the Windows platform
 # plugin and the Windows styles. Everything else is left out to keep the build short.
@@ -49,8 +44,8 @@ link=$(cmake -P "$top/tools/facts.cmake" windows_qt)
 
 step="prepare the cache folder $cache"
 if ! mkdir -p "$cache" 2>/dev/null || [ ! -w "$cache" ]; then
-    $sudo mkdir -p "$cache"
-    $sudo chown "$(id -u):$(id -g)" "$cache"
+    as_root mkdir -p "$cache"
+    as_root chown "$(id -u):$(id -g)" "$cache"
 fi
 # One build at a time; a build that finished while this one waited is used as it is.
 exec 7> "$cache/.lock"
@@ -74,15 +69,15 @@ if ! grep -qs '^\(Types: .*deb-src\|deb-src \)' /etc/apt/sources.list.d/*.source
     # Repeat the machine's own binary entries as source entries.
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then
         sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-            $sudo tee /etc/apt/sources.list.d/zentolar-src.sources > /dev/null
+            as_root tee /etc/apt/sources.list.d/zentolar-src.sources > /dev/null
     elif [ -f /etc/apt/sources.list.d/ubuntu.sources ]; then
         sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/ubuntu.sources |
-            $sudo tee /etc/apt/sources.list.d/zentolar-src.sources > /dev/null
+            as_root tee /etc/apt/sources.list.d/zentolar-src.sources > /dev/null
     else
         sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
-            $sudo tee /etc/apt/sources.list.d/zentolar-src.list > /dev/null
+            as_root tee /etc/apt/sources.list.d/zentolar-src.list > /dev/null
     fi
-    $sudo apt-get update -qq
+    as_root apt-get update -qq
 fi
 (cd "$work" && apt-get source -qq --download-only "qt6-base=$host_version") ||
     fail "no source package qt6-base=$host_version is reachable (is a deb-src entry configured?)"
@@ -104,7 +99,7 @@ mkdir -p "$work/build"
 # shellcheck disable=SC2086 # options is a word list
 (cd "$work/build" && "$work/src/configure" -prefix "$prefix" $options -qt-host-path /usr \
     -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake > "$work/configure.log" 2>&1) ||
+    -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(multiarch)/cmake" > "$work/configure.log" 2>&1) ||
     { tail -30 "$work/configure.log"; fail "configure failed; log: $work/configure.log"; }
 
 step="build Qt (about 25 minutes on two cores)"

@@ -11,6 +11,9 @@
 # fresh Debian 13 root (tools/debian-root.sh, as root), whose build/ is this checkout's build/debian13/.
 set -eu
 cd "$(dirname "$0")/.."
+script=windows
+# shellcheck source=lib.sh
+. tools/lib.sh
 action=${1:-package}
 case $action in
 package) workflow=windows-packages ;;
@@ -22,12 +25,9 @@ test) workflow=windows ;;
 esac
 steps="sh tools/setup.sh windows && cmake --workflow --preset $workflow"
 
-version_id=$(. /etc/os-release && echo "${ID:-}-${VERSION_ID:-}")
-if [ "$version_id" = debian-13 ]; then
+if [ "$(os_release)" = debian-13 ]; then
     sh -c "$steps"
 else
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo sh tools/debian-root.sh 13 "$steps"
+    as_root sh tools/debian-root.sh 13 "$steps"
     [ "$action" = test ] || echo "Made: build/debian13/packages/windows/out/zentolar-*-win64.exe and .zip"
 fi
