@@ -9,6 +9,8 @@ import subprocess
 import time
 
 
+LAUNCH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support", "launch.sh")
+
 class Failure(Exception):
     pass
 
@@ -26,16 +28,10 @@ class Chromium:
             os.dup2(high[0], 3)
             os.dup2(high[1], 4)
 
-        sandbox = ["--no-sandbox"] if os.geteuid() == 0 else []
         self._log = open(os.path.join(work, "chromium.log"), "w")
+        # Started as every test starts a browser (tests/support/launch.sh).
         self.process = subprocess.Popen(
-            ["chromium", "--headless", "--remote-debugging-pipe", *sandbox,
-             "--user-data-dir=" + os.path.join(work, "profile"), "--no-first-run",
-             "--no-default-browser-check", "--disable-background-networking",
-             "--disable-component-update", "--disable-sync", "--disable-default-apps",
-             "--disable-extensions", "--disable-gpu",
-             # The browser's own requests (updates, time) find no address: tests reach 127.0.0.1 only.
-             "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1", *arguments, "about:blank"],
+            ["sh", LAUNCH, "chromium", work, "--headless", "--remote-debugging-pipe", *arguments, "about:blank"],
             close_fds=False, preexec_fn=pipes,
             stdout=self._log, stderr=subprocess.STDOUT)
         os.close(to_browser)

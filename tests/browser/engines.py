@@ -13,6 +13,7 @@ private Xvfb display; every listening socket is on 127.0.0.1.
 import json
 import os
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -26,7 +27,8 @@ import cdp  # noqa: E402
 from marionette import Marionette  # noqa: E402
 
 NAMES = ["chromium", "firefox", "webkit"]
-MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
+# Every X server and browser is started as every test starts them.
+LAUNCH = cdp.LAUNCH
 
 
 class Failure(Exception):
@@ -70,23 +72,22 @@ class Display:
     """A private Xvfb display, for the engines that draw on X11."""
 
     def __init__(self, work):
-        read, write = os.pipe()
-        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
-                                         "-nolisten", "tcp"], pass_fds=[write],
-                                        stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "xvfb.log"), "w"))
-        os.close(write)
-        number = b""
-        while not number.endswith(b"\n"):
-            chunk = os.read(read, 16)
-            if not chunk:
-                raise Failure("Xvfb did not start")
-            number += chunk
-        os.close(read)
-        self.name = ":" + number.decode().strip()
+        self.state = os.path.join(work, "display")
+        started = subprocess.run(["sh", LAUNCH, "display", self.state], capture_output=True, text=True)
+        if started.returncode != 0:
+            raise Failure("Xvfb did not start: " + started.stderr)
+        self.name = started.stdout.strip()
 
     def close(self):
-        self.process.terminate()
-        self.process.wait()
+        with open(os.path.join(self.state, "xvfb.pid")) as f:
+            pid = int(f.read())
+        os.kill(pid, signal.SIGTERM)
+        wait_until("Xvfb to end", lambda: not os.path.exists(f"/proc/{pid}") or _zombie(pid), 10)
+
+
+def _zombie(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        return f.read().split(")")[-1].split()[0] == "Z"
 
 
 class Engine:
@@ -301,41 +302,19 @@ class FirefoxEngine(WebDriverEngine):
     drops = True
     composes = True
 
-    # A profile that shows nothing first and asks for nothing on its own; the asynchronous
-    # clipboard open to the test's scripts, as Firefox's own tests open it.
-    PREFS = {
-        "marionette.port": 0,
-        "browser.shell.checkDefaultBrowser": False,
-        "browser.startup.page": 0,
-        "browser.aboutwelcome.enabled": False,
-        "datareporting.policy.dataSubmissionEnabled": False,
-        "toolkit.telemetry.reportingpolicy.firstRun": False,
-        "app.update.disabledForTesting": True,
-        # No media plugins fetched (from aus5.mozilla.org, and Widevine from Google's update
-        # service) while a page is tested.
-        "media.gmp-provider.enabled": False,
-        "media.gmp-gmpopenh264.enabled": False,
-        "media.gmp-widevinecdm.enabled": False,
-        "dom.events.testing.asyncClipboard": True,
-        "dom.events.asyncClipboard.readText": True,
-        "ui.caretBlinkTime": -1,
-        # A scroll is where it is put at once, as in the other engines' drivers.
-        "general.smoothScroll": False,
-    }
-
     def __init__(self, work, display, prefs=None):
+        # The test's own preferences, which the launcher puts after every test's.
         profile = os.path.join(work, "profile")
         shutil.rmtree(profile, ignore_errors=True)
         os.makedirs(profile)
-        with open(os.path.join(profile, "user.js"), "w") as f:
-            for name, value in {**self.PREFS, **(prefs or {})}.items():
+        with open(os.path.join(profile, "test.js"), "w") as f:
+            for name, value in (prefs or {}).items():
                 f.write(f"user_pref({json.dumps(name)}, {json.dumps(value)});\n")
-        env = dict(os.environ, DISPLAY=display.name, HOME=work, MOZ_CRASHREPORTER_DISABLE="1")
         self.log = open(os.path.join(work, "firefox.log"), "w")
-        self.process = subprocess.Popen(["firefox-esr", "--marionette", "-remote-allow-system-access",
-                                         "--no-remote", "--profile", profile,
+        self.process = subprocess.Popen(["sh", LAUNCH, "firefox", work, "--marionette", "-remote-allow-system-access",
                                          "--width", "360", "--height", "740", "about:blank"],
-                                        env=env, stdout=self.log, stderr=subprocess.STDOUT)
+                                        env=dict(os.environ, DISPLAY=display.name), stdout=self.log,
+                                        stderr=subprocess.STDOUT)
         port_file = os.path.join(profile, "MarionetteActivePort")
         wait_until("Firefox's Marionette", lambda: os.path.exists(port_file) and os.path.getsize(port_file), 60)
         with open(port_file) as f:
@@ -413,7 +392,8 @@ class WebKitEngine(WebDriverEngine):
         self.log = open(os.path.join(work, "webkit.log"), "w")
         self.process = subprocess.Popen(["WebKitWebDriver", f"--port={self.port}", "--host=127.0.0.1"],
                                         env=env, stdout=self.log, stderr=subprocess.STDOUT)
-        capabilities = {"webkitgtk:browserOptions": {"binary": MINIBROWSER, "args": ["--automation"]}}
+        minibrowser = subprocess.run(["sh", LAUNCH, "minibrowser"], capture_output=True, text=True, check=True).stdout.strip()
+        capabilities = {"webkitgtk:browserOptions": {"binary": minibrowser, "args": ["--automation"]}}
         if proxy:
             capabilities["proxy"] = {"proxyType": "manual", "httpProxy": proxy, "sslProxy": proxy}
         answer = wait_until("WebKitWebDriver", lambda: self._request("POST", "/session", {

@@ -1,25 +1,16 @@
 # Driving programs on a private X display as a user would, with xdotool and xclip. Sourced by
 # the black-box tests (the Windows program under Wine, the browser road of an encoded text).
 
+# The launcher of every X server and browser the tests start (launch.sh, beside this file), found
+# from the script that sources this, in tests/ or a folder of it.
+for launcher in "$(dirname "$0")/../support/launch.sh" "$(dirname "$0")/support/launch.sh"; do
+    [ -f "$launcher" ] && break
+done
+
 # Starts a private Xvfb display for the tests sharing state folder $1, unless one already runs
 # there, and exports DISPLAY. The caller holds whatever lock the sharing tests need.
 display_start() {
-    state=$1
-    mkdir -p "$state"
-    if [ ! -s "$state/display" ] || ! kill -0 "$(cat "$state/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
-        rm -f "$state/display"
-        # -displayfd picks a free display and writes its number once the server is ready.
-        Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8> "$state/display" 9>&- \
-            > "$state/xvfb.log" 2>&1 &
-        echo $! > "$state/xvfb.pid"
-        i=0
-        until [ -s "$state/display" ]; do
-            i=$((i + 1))
-            [ "$i" -lt 100 ] || { echo "Xvfb did not start:"; cat "$state/xvfb.log"; return 1; }
-            sleep 0.1
-        done
-    fi
-    DISPLAY=":$(cat "$state/display")"
+    DISPLAY=$(sh "$launcher" display "$1") || return 1
     export DISPLAY
 }
 
@@ -130,14 +121,8 @@ copy_with() {
 # top left, with a profile of its own in work folder $1 and its log there. Nothing is shown first,
 # and the browser's own requests (updates, time) find no address: tests reach 127.0.0.1 only.
 chromium_app() {
-    # As root, Chromium runs only without its sandbox.
-    sandbox=""
-    [ "$(id -u)" -ne 0 ] || sandbox="--no-sandbox"
-    # shellcheck disable=SC2086 # no word, or one
-    chromium $sandbox --test-type --user-data-dir="$1/profile" --no-first-run --disable-gpu \
-        --disable-background-networking --disable-component-update --disable-sync --disable-quic \
-        --host-resolver-rules="MAP * ~NOTFOUND, EXCLUDE 127.0.0.1" --password-store=basic \
-        --window-position=0,0 --window-size="$3,$4" --app="file://$2" > "$1/browser.log" 2>&1 &
+    sh "$launcher" chromium "$1" --window-position=0,0 --window-size="$3,$4" --app="file://$2" \
+        > "$1/browser.log" 2>&1 &
 }
 
 # Starts browser $5 (chromium, firefox-esr or webkit, WebKitGTK's MiniBrowser) on the display
@@ -152,27 +137,12 @@ browser_app() {
         browser_class=chromium
         ;;
     firefox-esr)
-        mkdir -p "$1/profile" "$1/home"
-        cat > "$1/profile/user.js" << 'PREFS'
-user_pref("browser.shell.checkDefaultBrowser", false);
-user_pref("browser.startup.homepage_override.mstone", "ignore");
-user_pref("browser.aboutwelcome.enabled", false);
-user_pref("datareporting.policy.dataSubmissionEnabled", false);
-user_pref("datareporting.policy.dataSubmissionPolicyBypassNotification", true);
-user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
-user_pref("app.update.disabledForTesting", true);
-user_pref("browser.sessionstore.resume_from_crash", false);
-user_pref("network.captive-portal-service.enabled", false);
-user_pref("network.connectivity-service.enabled", false);
-PREFS
-        HOME="$1/home" firefox-esr --profile "$1/profile" --no-remote --new-instance \
-            --width "$3" --height "$4" "file://$2" > "$1/browser.log" 2>&1 &
+        sh "$launcher" firefox "$1" --width "$3" --height "$4" "file://$2" > "$1/browser.log" 2>&1 &
         browser_class=firefox-esr
         ;;
     webkit)
         mkdir -p "$1/home"
-        for minibrowser in /usr/lib/*/webkit2gtk-4.1/MiniBrowser; do :; done
-        HOME="$1/home" "$minibrowser" "file://$2" > "$1/browser.log" 2>&1 &
+        HOME="$1/home" "$(sh "$launcher" minibrowser)" "file://$2" > "$1/browser.log" 2>&1 &
         browser_class=MiniBrowser
         ;;
     *)
