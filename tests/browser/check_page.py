@@ -20,7 +20,9 @@ import time
 import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import checks  # noqa: E402
 import engines  # noqa: E402
+from checks import check  # noqa: E402
 from engines import js  # noqa: E402
 from rules import KNOWN_ANSWERS, batch, from_units, utf16  # noqa: E402
 
@@ -28,17 +30,6 @@ ENGINE = sys.argv[1]
 PAGE, ORACLE, WORK = (os.path.abspath(a) for a in sys.argv[2:5])
 HERE = os.path.dirname(os.path.abspath(__file__))
 URL = "file://" + PAGE
-
-failed = False
-
-
-def check(name, condition, detail=""):
-    global failed
-    if condition:
-        print("PASS:", name)
-    else:
-        failed = True
-        print("FAIL:", name, detail)
 
 
 # Code page 1252: the character for each code (the five undefined codes are the controls of the
@@ -172,7 +163,7 @@ def main():
     check("the server on 127.0.0.1 was reached once, by the control page",
           [hit.endswith("/control") for hit in own_requests()] == [True], Listener.hits)
     server.shutdown()
-    return 1 if failed else 0
+    return checks.status()
 
 
 def run(b, port, control):

@@ -15,7 +15,9 @@ import shutil
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import checks  # noqa: E402
 import engines  # noqa: E402
+from checks import check  # noqa: E402
 from engines import js  # noqa: E402
 from host import Host  # noqa: E402
 from rules import KNOWN_ANSWERS  # noqa: E402
@@ -23,17 +25,6 @@ from rules import KNOWN_ANSWERS  # noqa: E402
 ENGINE = sys.argv[1]
 SITE, WORK = (os.path.abspath(a) for a in sys.argv[2:4])
 FOLDER = "zentolar/"
-
-failed = False
-
-
-def check(name, condition, detail=""):
-    global failed
-    if condition:
-        print("PASS:", name)
-    else:
-        failed = True
-        print("FAIL:", name, detail)
 
 
 def main():
@@ -65,7 +56,7 @@ def main():
         check("Chromium's network log holds requests for the site's own files alone",
               from_pages and all(url.startswith(host.url()) and url[len(host.url()) - 1:] in own for url in from_pages),
               sorted(from_pages))
-    return 1 if failed else 0
+    return checks.status()
 
 
 def run(b, host, published, files):
