@@ -1,6 +1,7 @@
 #include "cipher/module1.h"
 #include "fieldtext/fieldtext.h"
 #include "tests/support/controls.h"
+#include "tests/support/input.h"
 #include "tests/support/testtext.h"
 #include "window/form1.h"
 #include "window/textfield.h"
@@ -169,8 +170,7 @@ void BM_TypeInPastedLine(benchmark::State &state)
 void BM_DropLongestLine(benchmark::State &state)
 {
     Window window;
-    QMimeData data;
-    data.setText(receivedLine(Module1::MaxTextLength));
+    const QString line = receivedLine(Module1::MaxTextLength);
     QWidget *viewport = window.text3->viewport();
     const QPointF middle = viewport->rect().center();
     for (auto _ : state) {
@@ -178,10 +178,7 @@ void BM_DropLongestLine(benchmark::State &state)
         window.text3->setText(QString());
         settle(window.text3);
         state.ResumeTiming();
-        QDragEnterEvent enter(middle.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &enter);
-        QDropEvent drop(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &drop);
+        Input::drop(viewport, middle, line);
         settle(window.text3);
     }
     if (window.text3->text().size() != Module1::MaxTextLength)

@@ -8,6 +8,7 @@
 #include "fieldtext/fieldtext.h"
 #include "tests/support/controls.h"
 #include "tests/support/fixture.h"
+#include "tests/support/input.h"
 #include "tests/support/testtext.h"
 #include "window/pieceddocument.h"
 #include "window/textfield.h"
@@ -805,20 +806,9 @@ private:
             break;
         }
         case Step::Drop: {
-            // The events a real drop brings, sent to the field: no drag is started, as QDrag::exec
-            // waits in the platform's own drag loop (Windows' for a real pointer) until a drop.
             int offset = 0;
             const QPoint at = placeOf(i, step, &offset);
-            QMimeData data;
-            data.setText(step.text);
-            timed([&] {
-                QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(view, &enter);
-                QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(view, &move);
-                QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(view, &drop);
-            });
+            timed([&] { Input::drop(view, at, step.text, true); });
             QTextCursor cursor(plain.document());
             cursor.setPosition(offset);
             plain.setTextCursor(cursor);
@@ -826,12 +816,8 @@ private:
             break;
         }
         case Step::Commit: {
-            QInputMethodEvent commit;
-            commit.setCommitString(step.text);
-            timed([&] { QApplication::sendEvent(field, &commit); });
-            QInputMethodEvent plainCommit;
-            plainCommit.setCommitString(FieldText::Normalize(step.text));
-            QApplication::sendEvent(&plain, &plainCommit);
+            timed([&] { Input::commit(field, step.text); });
+            Input::commit(&plain, FieldText::Normalize(step.text));
             break;
         }
         case Step::Replace:
@@ -847,12 +833,8 @@ private:
             const int length = plain.document()->characterCount() - 1 - int(selected.selectedText().size());
             const int from = std::clamp(caret + step.to, 0, length);
             const int replaced = std::clamp(from + step.length, from, length) - from;
-            QInputMethodEvent commit;
-            commit.setCommitString(step.text, from - caret, replaced);
-            timed([&] { QApplication::sendEvent(field, &commit); });
-            QInputMethodEvent plainCommit;
-            plainCommit.setCommitString(FieldText::Normalize(step.text), from - caret, replaced);
-            QApplication::sendEvent(&plain, &plainCommit);
+            timed([&] { Input::commit(field, step.text, from - caret, replaced); });
+            Input::commit(&plain, FieldText::Normalize(step.text), from - caret, replaced);
             break;
         }
         case Step::Clipboard:
@@ -1201,8 +1183,8 @@ void TestEditing::shrunkSequencesRunClean()
 
 void TestEditing::aTripleClickAfterAResultSelectsTheLineWithARealPointer()
 {
-    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || xdotool.isEmpty())
+    Input::Pointer pointer;
+    if (!pointer.available())
         QSKIP("a real pointer needs an X server and xdotool");
     const int interval = QApplication::doubleClickInterval();
     QApplication::setDoubleClickInterval(400);
@@ -1222,15 +1204,12 @@ void TestEditing::aTripleClickAfterAResultSelectsTheLineWithARealPointer()
     QTextCursor at(window.text1->document());
     at.setPosition(20);
     const QPoint point = window.text1->viewport()->mapToGlobal(window.text1->cursorRect(at).center());
-    QProcess pointer;
-    pointer.start(xdotool,
-                  {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-                   QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("3"),
-                   QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
+    pointer.run(Input::Pointer::moveTo(point)
+                + QStringList {QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("3"),
+                               QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
     QTRY_COMPARE_WITH_TIMEOUT(window.text1->textCursor().selectionEnd()
                                   - window.text1->textCursor().selectionStart(),
                               window.text1->document()->characterCount() - 1, 10000);
-    pointer.waitForFinished();
     QTest::keyClick(window.text1, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(FieldText::FromPasted(QApplication::clipboard()->text()), line);
     QCOMPARE(FieldText::FromPasted(QApplication::clipboard()->text(QClipboard::Selection)), line);

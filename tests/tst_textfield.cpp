@@ -1,6 +1,7 @@
 #include "cipher/module1.h"
 #include "fieldtext/fieldtext.h"
 #include "tests/support/fixture.h"
+#include "tests/support/input.h"
 #include "tests/support/testtext.h"
 #include "window/pieceddocument.h"
 #include "window/textfield.h"
@@ -180,9 +181,7 @@ void TestTextField::inputMethodTextIsBroughtIntoTheCodePage()
     QFETCH(QString, text);
 
     TextField field;
-    QInputMethodEvent event;
-    event.setCommitString(committed);
-    QApplication::sendEvent(&field, &event);
+    Input::commit(&field, committed);
     QCOMPARE(field.text(), text);
 }
 
@@ -621,8 +620,6 @@ void TestTextField::everyRoadHoldsLongLinesInPieces()
     field.setText(start);
     field.moveCursor(QTextCursor::End);
     QClipboard *clipboard = QApplication::clipboard();
-    QMimeData data;
-    data.setText(line);
 
     if (road == QLatin1String("paste")) {
         clipboard->setText(line);
@@ -639,15 +636,11 @@ void TestTextField::everyRoadHoldsLongLinesInPieces()
         clipboard->setText(line, QClipboard::Selection);
         QTest::mouseClick(field.viewport(), Qt::MiddleButton, {}, field.cursorRect().center());
     } else if (road == QLatin1String("drop")) {
-        const QPoint at = field.cursorRect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(field.viewport(), &enter);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(field.viewport(), &drop);
+        Input::drop(field.viewport(), field.cursorRect().center(), line);
     } else if (moving) {
         // A real drag with a real pointer: only a real X server gives both.
-        const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
-        if (QGuiApplication::platformName() != QLatin1String("xcb") || xdotool.isEmpty())
+        Input::Pointer pointer;
+        if (!pointer.available())
             QSKIP("moving text with the mouse needs an X server and xdotool");
         QTextCursor selection(field.document());
         selection.setPosition(documentPosition(field, length), QTextCursor::KeepAnchor);
@@ -659,21 +652,14 @@ void TestTextField::everyRoadHoldsLongLinesInPieces()
         };
         const QPoint from = screen(documentPosition(field, 10));
         const QPoint to = screen(field.document()->characterCount() - 1) + QPoint(4, 0);
-        QProcess pointer;
-        pointer.start(xdotool,
-                      {QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
-                       QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"),
-                       QStringLiteral("0.3"), QStringLiteral("mousemove"), QString::number(from.x() + 30),
-                       QString::number(from.y() + 30), QStringLiteral("sleep"), QStringLiteral("0.3"),
-                       QStringLiteral("mousemove"), QString::number(to.x()), QString::number(to.y()),
-                       QStringLiteral("sleep"), QStringLiteral("0.3"), QStringLiteral("mouseup"),
-                       QStringLiteral("1")});
+        const QStringList pause {QStringLiteral("sleep"), QStringLiteral("0.3")};
+        pointer.run(Input::Pointer::moveTo(from)
+                    + QStringList {QStringLiteral("mousedown"), QStringLiteral("1")} + pause
+                    + Input::Pointer::moveTo(from + QPoint(30, 30)) + pause + Input::Pointer::moveTo(to)
+                    + pause + QStringList {QStringLiteral("mouseup"), QStringLiteral("1")});
         QTRY_COMPARE_WITH_TIMEOUT(field.text(), before + line, 15000);
-        pointer.waitForFinished();
     } else if (road == QLatin1String("input method")) {
-        QInputMethodEvent commit;
-        commit.setCommitString(line);
-        QApplication::sendEvent(&field, &commit);
+        Input::commit(&field, line);
     } else if (road == QLatin1String("typed")) {
         QTest::keyClicks(&field, line);
     } else if (road == QLatin1String("undo and redo")) {
@@ -808,9 +794,7 @@ void TestTextField::linesCommittedByAnInputMethodAreRealLines()
     field.setText(piece + QStringLiteral("bbbb"));
     placeCursor(field, 1, 2);
 
-    QInputMethodEvent event;
-    event.setCommitString(QStringLiteral("X\nY中"));
-    QApplication::sendEvent(&field, &event);
+    Input::commit(&field, QStringLiteral("X\nY中"));
     QCOMPARE(field.text(), piece + QStringLiteral("bbX\r\nY?bb"));
 }
 
