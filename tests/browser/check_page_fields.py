@@ -22,6 +22,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import engines  # noqa: E402
 from engines import js  # noqa: E402
+from shrink import shrunk  # noqa: E402
 from rules import Rules  # noqa: E402
 
 FIELDS = ("Text1", "Text3")
@@ -635,25 +636,21 @@ def play_random(driver, steps, rng):
 
 
 def shrink(driver, steps, found, deadline):
-    """Drops steps while the sequence still fails the same way (the same first difference, numbers
+    """The sequence shrunk while it still fails the same way (the same first difference, numbers
     aside), until no single step can go or time is up."""
     def kind(differences):
         return "".join(c for c in differences[0][:40] if not c.isdigit())
 
-    steps = list(steps)
-    i = 1
-    while i < len(steps) and time.monotonic() < deadline:
-        tried = steps[:i] + steps[i + 1:]
+    def fails(tried):
+        if time.monotonic() >= deadline:
+            return False
         try:
             outcome = driver.run(tried)
-            failed = outcome is not None and kind(outcome[1]) == kind(found)
         except Exception:  # a sequence the model cannot play (a step that needs the focus, say)
-            failed = False
-        if failed:
-            steps = tried
-        else:
-            i += 1
-    return steps
+            return False
+        return outcome is not None and kind(outcome[1]) == kind(found)
+
+    return shrunk(steps, fails)
 
 
 def main():
