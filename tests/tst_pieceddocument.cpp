@@ -47,7 +47,6 @@ void TestPiecedDocument::aTextIsHeldInPiecesByTheRule_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("blocks");
 
-    QTest::newRow("an empty text is one empty block") << QString() << 1;
     QTest::newRow("a line of one piece is one block") << xs(Piece) << 1;
     QTest::newRow("one character more makes a second piece") << xs(Piece + 1) << 2;
     QTest::newRow("letters without blanks are cut every piece's length") << xs(5 * Piece) << 5;

@@ -58,8 +58,8 @@ const Fields = {
         if (field) {
             if (field.composing || (key === "y" && event.shiftKey))
                 return;
-        } else if (event.defaultPrevented || document.activeElement instanceof HTMLTextAreaElement
-                   || document.activeElement instanceof HTMLInputElement || document.querySelector("dialog[open]")) {
+        } else if (event.defaultPrevented || document.activeElement instanceof HTMLInputElement
+                   || document.querySelector("dialog[open]")) {
             return;
         }
         event.preventDefault();

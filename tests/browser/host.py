@@ -43,7 +43,6 @@ http {{
         add_header Cache-Control "max-age=600";
         location ~ \\.webmanifest$ {{
             types {{ application/manifest+json webmanifest; }}
-            add_header Cache-Control "max-age=600";
         }}
     }}
 }}

@@ -29,16 +29,12 @@ for (const [name, was, now, from, to, [start, removed, inserted]] of changes) {
 // The engine's input type and the selection before the edit, and the kind of step.
 const kinds = [
     ["a typed text is typing", "insertText", [3, 3], "typing"],
-    ["an input method's text is typing", "insertCompositionText", [3, 3], "typing"],
-    ["a spelling correction is typing", "insertReplacementText", [0, 3], "typing"],
     ["Backspace at a caret is a backspace", "deleteContentBackward", [3, 3], "backspace"],
     ["Backspace over a selection is an edit of its own", "deleteContentBackward", [1, 3], "edit"],
     ["Delete at a caret is a delete", "deleteContentForward", [3, 3], "delete"],
     ["Delete over a selection is an edit of its own", "deleteContentForward", [1, 3], "edit"],
     ["Enter is a line", "insertLineBreak", [3, 3], "line"],
-    ["Enter in a paragraph is a line", "insertParagraph", [3, 3], "line"],
     ["text dragged away is a drag", "deleteByDrag", [1, 3], "drag"],
-    ["a word deleted is an edit", "deleteWordBackward", [3, 3], "edit"],
     ["an edit the engine did not name is an edit", "", [3, 3], "edit"],
 ];
 

@@ -25,8 +25,6 @@ const rows = [
         [step("delete", 2, "c", ""), step("delete", 2, "d", "")], "delete 2 cd>"],
     ["Backspace after typing starts a step of its own",
         [step("typing", 0, "", "ab"), step("backspace", 1, "b", "")], "typing 0 >ab; backspace 1 b>"],
-    ["two pastes end to end are two steps",
-        [step("paste", 0, "", "ab"), step("paste", 2, "", "cd")], "paste 0 >ab; paste 2 >cd"],
     ["typing after a paste that ended there is a step of its own",
         [step("paste", 0, "", "ab"), step("typing", 2, "", "c")], "paste 0 >ab; typing 2 >c"],
     ["undo takes back the last step and leaves it to redo",
