@@ -68,8 +68,7 @@ void TestApplication::contextMenusAreSpanish()
 {
     QFETCH(QString, widget);
 
-    ScriptedUser user({QStringLiteral("Llave")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("Llave")});
     QVERIFY(c.found);
     QLineEdit keyLine;
     std::unique_ptr<QMenu> menu;
@@ -133,8 +132,7 @@ void TestApplication::applicationIsNamedVersionedAndHasItsIcon()
     QCOMPARE(QCoreApplication::applicationName(), QStringLiteral(ZENTOLAR_NAME));
     QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral(ZENTOLAR_VERSION));
 
-    ScriptedUser user({QStringLiteral("Llave")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("Llave")});
     QVERIFY(c.found);
     const QList<QSize> sizes = c.form.windowIcon().availableSizes();
     for (int size : {ZENTOLAR_ICON_SIZES})

@@ -87,10 +87,8 @@ void TestForm1::keyIsAskedBeforeTheWindowAppears()
 
 void TestForm1::encryptFillsTheEncodedField()
 {
-    ScriptedUser user({QStringLiteral("abc")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("abc")});
     QVERIFY(c.found);
-    c.form.show();
 
     c.text1->setText(QStringLiteral("ABC"));
     press(c.command1);
@@ -101,15 +99,13 @@ void TestForm1::encryptFillsTheEncodedField()
     QCOMPARE(ResultText, encoded);
     QCOMPARE(CipherKey, QStringLiteral("abc"));
     QCOMPARE(c.text1->text(), QStringLiteral("ABC"));
-    QVERIFY(user.errors.isEmpty());
+    QVERIFY(c.errors.isEmpty());
 }
 
 void TestForm1::decryptFillsThePlainField()
 {
-    ScriptedUser user({QStringLiteral("abc")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("abc")});
     QVERIFY(c.found);
-    c.form.show();
 
     c.text3->setText(QStringLiteral("ƒ…„"));
     press(c.command2);
@@ -121,10 +117,8 @@ void TestForm1::decryptFillsThePlainField()
 
 void TestForm1::withoutKeyTextsAreCopiedUnchanged()
 {
-    ScriptedUser user; // cancels the prompt
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c; // cancels the prompt
     QVERIFY(c.found);
-    c.form.show();
     QVERIFY(CipherKey.isEmpty());
 
     c.text1->setText(QStringLiteral("línea uno\r\nlínea dos"));
@@ -138,14 +132,12 @@ void TestForm1::withoutKeyTextsAreCopiedUnchanged()
 
 void TestForm1::changeKeyThenCancelLeavesNoKey()
 {
-    ScriptedUser user({QStringLiteral("clave")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("clave")});
     QVERIFY(c.found);
-    c.form.show();
     QCOMPARE(CipherKey, QStringLiteral("clave"));
 
     press(c.command4); // the script is exhausted: the user cancels
-    QCOMPARE(user.prompts, 2);
+    QCOMPARE(c.prompts, 2);
     QVERIFY(CipherKey.isEmpty());
 
     c.text1->setText(QStringLiteral("hola"));
@@ -155,10 +147,8 @@ void TestForm1::changeKeyThenCancelLeavesNoKey()
 
 void TestForm1::changeKeyReplacesTheKey()
 {
-    ScriptedUser user({QStringLiteral("A"), QStringLiteral("B")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("A"), QStringLiteral("B")});
     QVERIFY(c.found);
-    c.form.show();
 
     c.text1->setText(QString(QChar(0x10)));
     press(c.command1);
@@ -172,10 +162,8 @@ void TestForm1::changeKeyReplacesTheKey()
 
 void TestForm1::clearEmptiesFieldsButKeepsKeyAndInputs()
 {
-    ScriptedUser user({QStringLiteral("k")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("k")});
     QVERIFY(c.found);
-    c.form.show();
 
     c.text1->setText(QStringLiteral("uno"));
     press(c.command1);
@@ -198,10 +186,8 @@ void TestForm1::clearEmptiesFieldsButKeepsKeyAndInputs()
 
 void TestForm1::encryptReplacesWhateverTheEncodedFieldHeld()
 {
-    ScriptedUser user({QStringLiteral("k")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("k")});
     QVERIFY(c.found);
-    c.form.show();
 
     c.text3->setText(QStringLiteral("algo que el usuario escribió"));
     press(c.command1); // Text1 is empty
@@ -215,10 +201,8 @@ void TestForm1::encryptReplacesWhateverTheEncodedFieldHeld()
 
 void TestForm1::encryptingTwiceGivesTheSameResult()
 {
-    ScriptedUser user({QStringLiteral("clave")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("clave")});
     QVERIFY(c.found);
-    c.form.show();
 
     c.text1->setText(QStringLiteral("Un texto cualquiera"));
     press(c.command1);
@@ -230,10 +214,8 @@ void TestForm1::encryptingTwiceGivesTheSameResult()
 
 void TestForm1::decryptingUnderAnotherKeyReportsNothing()
 {
-    ScriptedUser user({QStringLiteral("A"), QStringLiteral("C")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("A"), QStringLiteral("C")});
     QVERIFY(c.found);
-    c.form.show();
 
     c.text1->setText(QStringLiteral("ab"));
     press(c.command1);
@@ -241,15 +223,13 @@ void TestForm1::decryptingUnderAnotherKeyReportsNothing()
     press(c.command4);
     press(c.command2);
     QCOMPARE(c.text1->text(), QStringLiteral("_`")); // 162 - 67, 163 - 67
-    QVERIFY(user.errors.isEmpty());
+    QVERIFY(c.errors.isEmpty());
 }
 
 void TestForm1::keysTypedInAnotherCaseBehaveAlike()
 {
-    ScriptedUser user({QStringLiteral("Ñandú"), QStringLiteral("ñANDÚ")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("Ñandú"), QStringLiteral("ñANDÚ")});
     QVERIFY(c.found);
-    c.form.show();
 
     c.text1->setText(QStringLiteral("texto"));
     press(c.command1);
@@ -292,10 +272,8 @@ void TestForm1::overflowIsReportedAndTheWindowGoesOn()
     QFETCH(bool, pasted);
     const bool encrypting = button == QStringLiteral("Command1");
 
-    ScriptedUser user({QStringLiteral("k")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("k")});
     QVERIFY(c.found);
-    c.form.show();
     ResultText = QStringLiteral("anterior");
     QVERIFY(c.field(source) && c.field(target) && c.button(button));
     c.field(target)->setText(QStringLiteral("sin tocar"));
@@ -309,10 +287,10 @@ void TestForm1::overflowIsReportedAndTheWindowGoesOn()
     }
     press(c.button(button));
 
-    QCOMPARE(user.errors.size(), 1);
-    QVERIFY(user.errors.first().startsWith(QStringLiteral("Error 6: desbordamiento.\n")));
-    QVERIFY(user.errors.first().contains(QStringLiteral("El texto tiene %1 caracteres").arg(tooLong.size())));
-    QVERIFY(user.errors.first().contains(QStringLiteral("32766")));
+    QCOMPARE(c.errors.size(), 1);
+    QVERIFY(c.errors.first().startsWith(QStringLiteral("Error 6: desbordamiento.\n")));
+    QVERIFY(c.errors.first().contains(QStringLiteral("El texto tiene %1 caracteres").arg(tooLong.size())));
+    QVERIFY(c.errors.first().contains(QStringLiteral("32766")));
     QCOMPARE(c.field(target)->text(), QStringLiteral("sin tocar"));
     QCOMPARE(c.field(source)->text(), tooLong);
     QCOMPARE(encrypting ? PlainText : CipherText, tooLong); // the step before the failure stays done
@@ -321,7 +299,7 @@ void TestForm1::overflowIsReportedAndTheWindowGoesOn()
     // The program goes on: one character less is handled.
     c.field(source)->setText(QString(MaxTextLength, QChar(u'a')));
     press(c.button(button));
-    QCOMPARE(user.errors.size(), 1);
+    QCOMPARE(c.errors.size(), 1);
     QCOMPARE(c.field(target)->text().size(), MaxTextLength);
 }
 
@@ -351,18 +329,16 @@ void TestForm1::encryptedTextSurvivesTheRoadThroughTheButtons()
     QFETCH(QString, text);
     QFETCH(QString, key);
 
-    ScriptedUser user({key});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({key});
     QVERIFY(c.found);
-    c.form.show();
     c.text1->setText(text);
     press(c.command1);
-    QCOMPARE(user.errors, QStringList());
+    QCOMPARE(c.errors, QStringList());
     QCOMPARE(c.text3->text(), EncryptText(text, key));
 
     c.text1->setText(QString());
     press(c.command2);
-    QCOMPARE(user.errors, QStringList());
+    QCOMPARE(c.errors, QStringList());
     QCOMPARE(c.text1->text(), text);
 }
 
@@ -384,10 +360,8 @@ void TestForm1::withoutKeyTheFieldsSaySo()
     QFETCH(bool, keyless);
 
     const qsizetype changes = std::max<qsizetype>(answers.size() - 1, 0);
-    ScriptedUser user(answers);
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c(answers);
     QVERIFY(c.found);
-    c.form.show();
     for (qsizetype i = 0; i < changes; ++i)
         press(c.command4);
 
@@ -434,10 +408,8 @@ void TestForm1::resultsAndClearingCanBeUndone()
     QFETCH(QString, target);
     QFETCH(QString, result);
 
-    ScriptedUser user({QStringLiteral("k")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("k")});
     QVERIFY(c.found);
-    c.form.show();
     c.text1->setText(QStringLiteral("claro"));
     c.text3->setText(QStringLiteral("oscuro"));
     TextField *edited = c.field(target);
@@ -474,10 +446,8 @@ void TestForm1::resultsAndClearingCanBeUndone()
 
 void TestForm1::accessibleAsAWhole()
 {
-    ScriptedUser user({QStringLiteral("k")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("k")});
     QVERIFY(c.found);
-    c.form.show();
 
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&c.form);
     QVERIFY(window);
@@ -523,10 +493,8 @@ void TestForm1::eachFieldCopiesItsOwnForm()
 {
     QFETCH(QString, field);
     QFETCH(QString, copied);
-    ScriptedUser user({QStringLiteral("Clave")});
-    TestWindow c(user.prompt(), user.report());
+    UserWindow c({QStringLiteral("Clave")});
     QVERIFY(c.found);
-    c.form.show();
     TextField *source = c.field(field);
     QVERIFY(source);
 

@@ -9,7 +9,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -40,6 +39,16 @@ bool noError()
 {
     return !QTest::currentTestFailed();
 }
+
+// The window shown, with its key given.
+struct ShownWindow : TestWindow
+{
+    ShownWindow()
+        : TestWindow(answerKey, ignoreErrors)
+    {
+        form.show();
+    }
+};
 
 // WCAG's contrast ratio between two colours.
 double contrast(const QColor &a, const QColor &b)
@@ -112,9 +121,8 @@ void TestLayout::cleanup()
 
 void TestLayout::windowHasFixedClientArea()
 {
-    TestWindow c(answerKey, ignoreErrors);
+    ShownWindow c;
     QVERIFY(c.found);
-    c.form.show();
     QCOMPARE(c.form.windowTitle(), QStringLiteral(ZENTOLAR_NAME));
     QCOMPARE(c.form.size(), QSize(486, 214));
     QCOMPARE(c.form.minimumSize(), QSize(486, 214));
@@ -152,9 +160,8 @@ void TestLayout::controlsSitAtTheirPlaces()
     QFETCH(QString, caption);
     QFETCH(QRect, geometry);
 
-    TestWindow c(answerKey, ignoreErrors);
+    ShownWindow c;
     QVERIFY(c.found);
-    c.form.show();
     QWidget *widget = c.named(name);
     QVERIFY(widget);
     QCOMPARE(widget->geometry(), geometry);
@@ -192,9 +199,8 @@ void TestLayout::captionsFitTheirControls()
     const QFont before = QApplication::font();
     const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
     std::unique_ptr<QStyle> style;
-    TestWindow c(answerKey, ignoreErrors);
+    ShownWindow c;
     QVERIFY(c.found);
-    c.form.show();
     if (change == QLatin1String("font")) {
         QFont larger = before;
         larger.setPointSizeF(before.pointSizeF() * 1.5);
@@ -237,9 +243,8 @@ void TestLayout::captionsFitTheirControls()
 
 void TestLayout::focusStartsOnEncryptAndTabFollowsTheOrder()
 {
-    TestWindow c(answerKey, ignoreErrors);
+    ShownWindow c;
     QVERIFY(c.found);
-    c.form.show();
     QVERIFY(QTest::qWaitForWindowActive(&c.form));
     QCOMPARE(QApplication::focusWidget(), c.command1);
 
@@ -254,9 +259,8 @@ void TestLayout::focusStartsOnEncryptAndTabFollowsTheOrder()
 
 void TestLayout::tabInAFieldMovesOn()
 {
-    TestWindow c(answerKey, ignoreErrors);
+    ShownWindow c;
     QVERIFY(c.found);
-    c.form.show();
     QVERIFY(QTest::qWaitForWindowActive(&c.form));
     c.text3->setFocus();
     QTest::keyClick(c.text3, Qt::Key_Tab);
@@ -266,9 +270,8 @@ void TestLayout::tabInAFieldMovesOn()
 
 void TestLayout::noButtonIsDefaultAndEnterInAFieldBreaksTheLine()
 {
-    TestWindow c(answerKey, ignoreErrors);
+    ShownWindow c;
     QVERIFY(c.found);
-    c.form.show();
     QVERIFY(QTest::qWaitForWindowActive(&c.form));
     for (auto *button : c.form.findChildren<QPushButton *>()) {
         QVERIFY(!button->isDefault());
@@ -295,9 +298,8 @@ void TestLayout::buttonsArePressedFromTheKeyboard()
 {
     QFETCH(int, key);
 
-    TestWindow c(answerKey, ignoreErrors);
+    ShownWindow c;
     QVERIFY(c.found);
-    c.form.show();
     QVERIFY(QTest::qWaitForWindowActive(&c.form));
     c.text1->setText(QStringLiteral("hola"));
     QWidget *encrypt = c.command1;
@@ -309,9 +311,8 @@ void TestLayout::buttonsArePressedFromTheKeyboard()
 
 void TestLayout::captionsHaveNoAccessKeys()
 {
-    TestWindow c(answerKey, ignoreErrors);
+    ShownWindow c;
     QVERIFY(c.found);
-    c.form.show();
     QVERIFY(QTest::qWaitForWindowActive(&c.form));
     c.text1->setText(QStringLiteral("hola"));
     c.text3->setText(QStringLiteral("sigue"));
@@ -327,9 +328,8 @@ void TestLayout::captionsHaveNoAccessKeys()
 
 void TestLayout::fieldsAreNamedByTheirLabels()
 {
-    TestWindow c(answerKey, ignoreErrors);
+    ShownWindow c;
     QVERIFY(c.found);
-    c.form.show();
     const auto name = [&](const char *widget) {
         QAccessibleInterface *accessible
             = QAccessible::queryAccessibleInterface(c.named(QLatin1String(widget)));
@@ -342,20 +342,17 @@ void TestLayout::fieldsAreNamedByTheirLabels()
 
 void TestLayout::screenshot()
 {
-    TestWindow c(answerKey, ignoreErrors);
+    ShownWindow c;
     QVERIFY(c.found);
-    c.form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&c.form));
     c.text1->setText(QStringLiteral("¿Hola, mundo?\r\nEste texto viaja codificado."));
     QTest::mouseClick(c.command1, Qt::LeftButton);
     QVERIFY(noError());
 
-    const QString path = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("form1.png"));
-    QVERIFY(QDir().mkpath(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)));
     const QPixmap shot = c.form.grab();
-    QVERIFY(shot.save(path));
+    const QString path = Fixture::saveScreenshot(shot.toImage(), QStringLiteral("form1.png"));
+    QVERIFY(!path.isEmpty());
     QCOMPARE(QImage(path).size(), QSize(486, 214) * shot.devicePixelRatio());
-    qInfo("Screenshot: %s", qPrintable(path));
 }
 
 void TestLayout::everythingStaysLegibleInADarkPalette()
@@ -403,11 +400,7 @@ void TestLayout::everythingStaysLegibleInADarkPalette()
     for (const auto &[widget, background] : drawn)
         QVERIFY2(inkContrast(widget, dark.color(background)) >= 4.5, qPrintable(widget->objectName()));
 
-    const QString path
-        = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("form1-dark.png"));
-    QVERIFY(QDir().mkpath(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)));
-    QVERIFY(c.form.grab().save(path));
-    qInfo("Screenshot: %s", qPrintable(path));
+    QVERIFY(!Fixture::saveScreenshot(c.form.grab().toImage(), QStringLiteral("form1-dark.png")).isEmpty());
 }
 
 QTEST_MAIN(TestLayout)

@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QGlyphRun>
 #include <QImage>
 #include <QKeyEvent>
@@ -53,12 +52,9 @@ private slots:
     void randomTextsRichInControlCodesReadBack();
     void controlCodesAreShownAsPictures();
 
-    void typedCharactersOutsideTheCodePageBecomeQuestionMarks();
-    void inputMethodTextIsBroughtIntoTheCodePage_data();
-    void inputMethodTextIsBroughtIntoTheCodePage();
+    void textComingInIsBroughtIntoTheCodePage_data();
+    void textComingInIsBroughtIntoTheCodePage();
     void enterTypesALineBreak();
-    void pastedPlainTextKeepsItsLines_data();
-    void pastedPlainTextKeepsItsLines();
     void copyAndPasteReproduceTheExactText();
     void pasteCanBeUndone();
     void tabsAreTabs_data();
@@ -152,37 +148,55 @@ void TestTextField::controlCodesAreShownAsPictures()
     QCOMPARE(field.blockCount(), 2);
 }
 
-void TestTextField::typedCharactersOutsideTheCodePageBecomeQuestionMarks()
+void TestTextField::textComingInIsBroughtIntoTheCodePage_data()
 {
-    TextField field;
-    type(&field, QStringLiteral("a"));
-    type(&field, QStringLiteral("ñ"));
-    type(&field, QStringLiteral("中"));
-    type(&field, QStringLiteral("😀"));
-    type(&field, QStringLiteral("€"));
-    QCOMPARE(field.text(), QStringLiteral("añ??€")); // the emoji is one character, so one ?
-    QCOMPARE(field.document()->toPlainText(), QStringLiteral("añ??€"));
-}
-
-void TestTextField::inputMethodTextIsBroughtIntoTheCodePage_data()
-{
-    QTest::addColumn<QString>("committed");
+    QTest::addColumn<QString>("road"); // "typed" a character at a time, "committed" or "pasted"
+    QTest::addColumn<QString>("arriving");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("characters outside the code page become ?")
-        << QStringLiteral("日本é") << QStringLiteral("??é");
-    QTest::newRow("a decomposed accent is composed") << QStringLiteral("e\u0301") << QStringLiteral("é");
-    QTest::newRow("an emoji becomes one ?") << QStringLiteral("😀") << QStringLiteral("?");
+    QTest::newRow("typed characters outside the code page become ?, an emoji one ?")
+        << "typed" << QStringLiteral("añ中😀€") << QStringLiteral("añ??€");
+    QTest::newRow("committed characters outside the code page become ?")
+        << "committed" << QStringLiteral("日本é") << QStringLiteral("??é");
+    QTest::newRow("a committed decomposed accent is composed")
+        << "committed" << QStringLiteral("e\u0301") << QStringLiteral("é");
+    QTest::newRow("a committed emoji becomes one ?")
+        << "committed" << QStringLiteral("😀") << QStringLiteral("?");
+    QTest::newRow("pasted LF line breaks are the field's")
+        << "pasted" << QStringLiteral("uno\ndos\n") << QStringLiteral("uno\r\ndos\r\n");
+    QTest::newRow("pasted CR LF line breaks stay")
+        << "pasted" << QStringLiteral("uno\r\ndos") << QStringLiteral("uno\r\ndos");
+    QTest::newRow("a pasted tab stays a tab") << "pasted" << QStringLiteral("a\tb") << QStringLiteral("a\tb");
+    QTest::newRow("pasted characters outside the code page become ?")
+        << "pasted" << QStringLiteral("Ωmega") << QStringLiteral("?mega");
+    QTest::newRow("a pasted control picture gives its code")
+        << "pasted" << QStringLiteral("x␀y") << QStringLiteral("x\0y");
+    QTest::newRow("pasted Windows line breaks keep a lone CR and a lone LF as codes")
+        << "pasted" << QStringLiteral("uno\r\ndos\rtres\n") << QStringLiteral("uno\r\ndos\rtres\n");
+    QTest::newRow("pasted decomposed text is composed")
+        << "pasted" << QStringLiteral("n\u0303u") << QStringLiteral("ñu");
+    QTest::newRow("a pasted emoji becomes one ?")
+        << "pasted" << QStringLiteral("ok👍") << QStringLiteral("ok?");
 }
 
-void TestTextField::inputMethodTextIsBroughtIntoTheCodePage()
+void TestTextField::textComingInIsBroughtIntoTheCodePage()
 {
-    QFETCH(QString, committed);
+    QFETCH(QString, road);
+    QFETCH(QString, arriving);
     QFETCH(QString, text);
 
     TextField field;
-    Input::commit(&field, committed);
+    if (road == QLatin1String("typed")) {
+        for (const char32_t c : arriving.toUcs4())
+            type(&field, QString::fromUcs4(&c, 1));
+    } else if (road == QLatin1String("committed")) {
+        Input::commit(&field, arriving);
+    } else {
+        QApplication::clipboard()->setText(arriving);
+        field.paste();
+    }
     QCOMPARE(field.text(), text);
+    QCOMPARE(FieldText::FromDisplay(field.document()->toPlainText()), text);
 }
 
 void TestTextField::enterTypesALineBreak()
@@ -193,35 +207,6 @@ void TestTextField::enterTypesALineBreak()
     QTest::keyClick(&field, Qt::Key_Return);
     QTest::keyClicks(&field, QStringLiteral("dos"));
     QCOMPARE(field.text(), QStringLiteral("uno\r\ndos"));
-}
-
-void TestTextField::pastedPlainTextKeepsItsLines_data()
-{
-    QTest::addColumn<QString>("pasted");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("LF line breaks") << QStringLiteral("uno\ndos\n") << QStringLiteral("uno\r\ndos\r\n");
-    QTest::newRow("CR LF line breaks") << QStringLiteral("uno\r\ndos") << QStringLiteral("uno\r\ndos");
-    QTest::newRow("a tab stays a tab") << QStringLiteral("a\tb") << QStringLiteral("a\tb");
-    QTest::newRow("characters outside the code page become ?")
-        << QStringLiteral("Ωmega") << QStringLiteral("?mega");
-    QTest::newRow("a pasted control picture gives its code")
-        << QStringLiteral("x␀y") << QStringLiteral("x\0y");
-    QTest::newRow("Windows line breaks keep a lone CR and a lone LF as codes")
-        << QStringLiteral("uno\r\ndos\rtres\n") << QStringLiteral("uno\r\ndos\rtres\n");
-    QTest::newRow("decomposed text is composed") << QStringLiteral("n\u0303u") << QStringLiteral("ñu");
-    QTest::newRow("an emoji becomes one ?") << QStringLiteral("ok👍") << QStringLiteral("ok?");
-}
-
-void TestTextField::pastedPlainTextKeepsItsLines()
-{
-    QFETCH(QString, pasted);
-    QFETCH(QString, text);
-
-    TextField field;
-    QApplication::clipboard()->setText(pasted);
-    field.paste();
-    QCOMPARE(field.text(), text);
 }
 
 void TestTextField::copyAndPasteReproduceTheExactText()
@@ -833,10 +818,7 @@ void TestTextField::everyCodeWithoutAGlyphIsABoxOfItsOwn()
     // Three times the size, for the eye.
     const QImage shot = field.grab().toImage();
     const QImage zoomed = shot.scaled(shot.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    QVERIFY(QDir().mkpath(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)));
-    const QString path = QDir(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR)).filePath(QStringLiteral("codes.png"));
-    QVERIFY(zoomed.save(path));
-    qInfo("Every code: %s", qPrintable(path));
+    QVERIFY(!Fixture::saveScreenshot(zoomed, QStringLiteral("codes.png")).isEmpty());
 }
 
 QTEST_MAIN(TestTextField)

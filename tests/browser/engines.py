@@ -10,6 +10,7 @@ private Xvfb display; every listening socket is on 127.0.0.1.
         browser.press("z", ctrl=True)
 """
 
+import base64
 import json
 import os
 import shutil
@@ -134,6 +135,16 @@ class Engine:
         """Drops a text from elsewhere at a point of the page."""
         raise NotImplementedError
 
+    def set_clipboard(self, text):
+        self.evaluate(f"navigator.clipboard.writeText({js(text)})")
+
+    def clipboard(self):
+        return self.evaluate("navigator.clipboard.readText()")
+
+    def screenshot(self, path):
+        with open(path, "wb") as f:
+            f.write(base64.b64decode(self.png()))
+
     def drag(self, source, x, y):
         """Drags the selection of text area source (an id) to a point of the page, as the engine's
         drag events would; no driver here moves a real pointer through a drag."""
@@ -229,16 +240,8 @@ class ChromiumEngine(Engine):
             self.page.send("Input.imeSetComposition", text=shown, selectionStart=len(shown), selectionEnd=len(shown))
         self.page.send("Input.insertText", text=commit)
 
-    def set_clipboard(self, text):
-        self.evaluate(f"navigator.clipboard.writeText({json.dumps(text)})")
-
-    def clipboard(self):
-        return self.evaluate("navigator.clipboard.readText()")
-
-    def screenshot(self, path):
-        import base64
-        with open(path, "wb") as f:
-            f.write(base64.b64decode(self.page.send("Page.captureScreenshot", format="png")["data"]))
+    def png(self):
+        return self.page.send("Page.captureScreenshot", format="png")["data"]
 
 
 class WebDriverEngine(Engine):
@@ -279,22 +282,17 @@ class WebDriverEngine(Engine):
         self.actions([{"type": "key", "id": "keyboard", "actions": steps}])
 
     def tap(self, selector):
-        box = self.evaluate(f"(() => {{ const r = document.querySelector({json.dumps(selector)})"
-                            ".getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()")
-        pointer = "touch" if self.touches else "mouse"
-        self.actions([{"type": "pointer", "id": pointer, "parameters": {"pointerType": pointer}, "actions": [
-            {"type": "pointerMove", "x": round(box[0]), "y": round(box[1]), "origin": "viewport"},
-            {"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}]}])
+        x, y = self.evaluate(f"(() => {{ const r = document.querySelector({js(selector)})"
+                             ".getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()")
+        self.click(x, y, "touch" if self.touches else "mouse")
 
-    def click(self, x, y):
-        self.actions([{"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"}, "actions": [
+    def click(self, x, y, pointer="mouse"):
+        self.actions([{"type": "pointer", "id": pointer, "parameters": {"pointerType": pointer}, "actions": [
             {"type": "pointerMove", "x": round(x), "y": round(y), "origin": "viewport"},
             {"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}]}])
 
-    def screenshot(self, path):
-        import base64
-        with open(path, "wb") as f:
-            f.write(base64.b64decode(self.command("TakeScreenshot", {})))
+    def png(self):
+        return self.command("TakeScreenshot", {})
 
 
 class FirefoxEngine(WebDriverEngine):
@@ -324,12 +322,6 @@ class FirefoxEngine(WebDriverEngine):
         # Marionette wraps what WebDriver answers as it is.
         answer = self.marionette.command("WebDriver:" + name, parameters)
         return answer.get("value") if isinstance(answer, dict) else answer
-
-    def set_clipboard(self, text):
-        self.evaluate(f"navigator.clipboard.writeText({json.dumps(text)})")
-
-    def clipboard(self):
-        return self.evaluate("navigator.clipboard.readText()")
 
     def own(self, command):
         # The command of Firefox's own Edit menu, run in its window.

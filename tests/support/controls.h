@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cipher/module1.h"
+#include "tests/support/fixture.h"
 #include "window/form1.h"
 #include "window/textfield.h"
 
@@ -62,4 +63,16 @@ struct TestWindow : Controls
 
     Form1 form;
     const bool found;
+};
+
+// The window as a user meets it: started by a user who answers the key prompt from a script, and
+// shown. A test checks QVERIFY(found) before it touches a control.
+struct UserWindow : ScriptedUser, TestWindow
+{
+    explicit UserWindow(QStringList answers = {})
+        : ScriptedUser(std::move(answers))
+        , TestWindow(prompt(), report())
+    {
+        form.show();
+    }
 };

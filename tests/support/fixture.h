@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QImage>
 #include <QPushButton>
 #include <QStringList>
 #include <QTest>
@@ -24,6 +26,18 @@ inline void clear()
     clipboard->clear();
     if (clipboard->supportsSelection())
         clipboard->clear(QClipboard::Selection);
+}
+
+// Saves a picture for the eye where the suites leave theirs; its path, or an empty one when it
+// could not be saved.
+inline QString saveScreenshot(const QImage &shot, const QString &name)
+{
+    const QDir folder(QStringLiteral(ZENTOLAR_SCREENSHOT_DIR));
+    const QString path = folder.filePath(name);
+    if (!folder.mkpath(QStringLiteral(".")) || !shot.save(path))
+        return {};
+    qInfo("Screenshot: %s", qPrintable(path));
+    return path;
 }
 
 } // namespace Fixture
