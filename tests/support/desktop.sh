@@ -102,19 +102,28 @@ set_clipboard() {
     sleep 0.3
 }
 
+# Who holds the clipboard and since when, as the targets it offers and its TIMESTAMP (ICCCM), which
+# a program that takes the clipboard again gives anew; xclip offers no TIMESTAMP and answers with
+# its text instead, of which the first bytes do as well.
+clipboard_owner() {
+    xclip -selection clipboard -o -t TARGETS 2> /dev/null || true
+    xclip -selection clipboard -o -t TIMESTAMP 2> /dev/null | head -c 64 | od -An -tx1 || true
+}
+
 # Sends keys $2... to window $1 that copy something, and writes what they put on the clipboard to
-# the file named by $COPIED, waiting up to 10 s for the program to take the clipboard.
+# the file named by $COPIED, waiting up to 10 s for the program to take the clipboard (the file is
+# left empty when it does not). The clipboard is not written meanwhile: a paste the keys before
+# these made may still be reading it.
 copy_with() {
-    printf 'nada copiado' | set_clipboard
+    owner=$(clipboard_owner)
     keys "$@"
     i=0
-    while :; do
-        clipboard > "$COPIED" || true
-        [ "$(cat "$COPIED")" = "nada copiado" ] || return 0
+    until [ "$(clipboard_owner)" != "$owner" ]; do
         i=$((i + 1))
         [ "$i" -lt 100 ] || { : > "$COPIED"; return 0; }
         sleep 0.1
     done
+    clipboard > "$COPIED" || true
 }
 
 # Starts Chromium on the display showing page $2 alone, as an app window of $3 x $4 pixels at the
