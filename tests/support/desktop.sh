@@ -102,12 +102,14 @@ set_clipboard() {
     sleep 0.3
 }
 
-# Who holds the clipboard and since when, as the targets it offers and its TIMESTAMP (ICCCM), which
-# a program that takes the clipboard again gives anew; xclip offers no TIMESTAMP and answers with
-# its text instead, of which the first bytes do as well.
+# Who holds the clipboard, since when and what: the targets it offers, its TIMESTAMP (ICCCM), which
+# a program that takes the clipboard again gives anew, and its text's checksum, for Wine, which
+# keeps the clipboard and its TIMESTAMP when a Windows program copies again. xclip offers no
+# TIMESTAMP and answers with its text instead.
 clipboard_owner() {
     xclip -selection clipboard -o -t TARGETS 2> /dev/null || true
     xclip -selection clipboard -o -t TIMESTAMP 2> /dev/null | head -c 64 | od -An -tx1 || true
+    clipboard | cksum
 }
 
 # Sends keys $2... to window $1 that copy something, and writes what they put on the clipboard to

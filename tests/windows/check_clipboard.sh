@@ -32,8 +32,7 @@ start_instance() {
 start_instance
 a=$(wait_window "$ZENTOLAR_NAME")
 set_clipboard < "$work/all"
-keys "$a" Tab ctrl+v shift+Tab space Tab Tab Tab ctrl+a ctrl+c
-clipboard > "$work/encoded"
+COPIED="$work/encoded" copy_with "$a" Tab ctrl+v shift+Tab space Tab Tab Tab ctrl+a ctrl+c
 [ -s "$work/encoded" ] || { echo "FAIL: nothing was copied from the encoded field"; exit 1; }
 cmp -s "$work/encoded" "$work/all" && fail "the text was not encoded"
 # The encoded copy holds no raw control code and no white space at all, and is framed.
@@ -56,8 +55,7 @@ for _ in $(seq 100); do
 done
 [ -n "$b" ] || { echo "FAIL: the second window did not appear"; exit 1; }
 set_clipboard < "$work/encoded"
-keys "$b" Tab Tab Tab ctrl+v shift+Tab space shift+Tab ctrl+a ctrl+c
-clipboard > "$work/decoded"
+COPIED="$work/decoded" copy_with "$b" Tab Tab Tab ctrl+v shift+Tab space shift+Tab ctrl+a ctrl+c
 # Wine may hand line breaks over as CR LF.
 tr -d '\r' < "$work/decoded" > "$work/decoded.lf"
 if ! cmp -s "$work/decoded.lf" "$work/all"; then

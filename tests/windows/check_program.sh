@@ -10,7 +10,8 @@ exe=$2
 shots=$3
 # shellcheck source=drive.sh
 . "$here/drive.sh"
-trap 'wineserver -k 2> /dev/null || true' EXIT
+work=$(mktemp -d)
+trap 'wineserver -k 2> /dev/null || true; rm -rf "$work"' EXIT
 
 start=$(date +%s%N)
 wine "$exe" > /dev/null 2>&1 &
@@ -40,19 +41,20 @@ text='Hola, mundo: 0123456789 ~!@#$%^&*()_+{}|:<>?'
 keys "$window" Tab
 typed "$window" "$text"
 keys "$window" shift+Tab space                   # Encriptar =>
-keys "$window" Tab Tab Tab ctrl+a ctrl+c         # Text3
-encoded=$(clipboard)
+COPIED="$work/encoded" copy_with "$window" Tab Tab Tab ctrl+a ctrl+c # Text3
+encoded=$(cat "$work/encoded")
 [ -n "$encoded" ] || fail "nothing was encoded"
 [ "$encoded" != "$text" ] || fail "the text was not encoded"
 keys "$window" Tab space                         # Limpiar empties both fields
 keys "$window" shift+Tab shift+Tab shift+Tab         # back to Text1
 typed "$window" "X"                              # Text1 holds only what is typed now
-keys "$window" ctrl+a ctrl+c BackSpace
-[ "$(clipboard)" = X ] || fail "Limpiar did not empty Text1"
+COPIED="$work/cleared" copy_with "$window" ctrl+a ctrl+c
+keys "$window" BackSpace
+[ "$(cat "$work/cleared")" = X ] || fail "Limpiar did not empty Text1"
 printf '%s' "$encoded" | set_clipboard
 keys "$window" Tab Tab ctrl+v shift+Tab space    # into Text3, then <= Desenciptar
-keys "$window" shift+Tab ctrl+a ctrl+c           # Text1
-decoded=$(clipboard)
+COPIED="$work/decoded" copy_with "$window" shift+Tab ctrl+a ctrl+c # Text1
+decoded=$(cat "$work/decoded")
 [ "$decoded" = "$text" ] || fail "decoded \"$decoded\", typed \"$text\""
 
 mkdir -p "$shots"
