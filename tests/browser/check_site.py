@@ -139,7 +139,11 @@ def run(b, host, published, files):
         f.write(script.replace(release, release + ".1"))
     host.start()
     check("after a new release is put on the host, the next load shows it", load() == newer)
-    engines.wait_until("the new release's copy", lambda: [n.endswith(release + ".1") for n in kept()] == [True], 30)
+    try:
+        engines.wait_until("the new release's copy", lambda: [n.endswith(release + ".1") for n in kept()] == [True], 30)
+    except engines.Failure:
+        print("KEPT:", {n: len(v) for n, v in kept().items()})
+        raise
     host.stop()
     check("the old release's copy is gone and the new one opens with the host stopped",
           len(kept()) == 1 and load() == newer, kept())
